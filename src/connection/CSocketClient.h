@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <netinet/in.h>
+
+// A TCP client that can connect in the background and retry every second
+// until the peer answers. Waits are interruptible so Close returns promptly.
+class CSocketClient
+{
+public:
+    static constexpr int keepAliveIdleMs = 5000;
+    static constexpr int keepAliveIntervalMs = 3000;
+    static constexpr int connectTimeoutMs = 5000;
+    static constexpr int retryPauseMs = 1000;
+
+    CSocketClient();
+    virtual ~CSocketClient();
+    CSocketClient(const CSocketClient &) = delete;
+    CSocketClient &operator=(const CSocketClient &) = delete;
+
+    virtual bool Connect(const QString &host, int port, bool autoReconnect, bool backgroundConnect);
+    virtual void Close();
+    bool IsConnected() const { return m_connected.load(); }
+    virtual bool SendRaw(const void *data, qint32 length);
+
+    // Dotted form of the peer address of the last Connect.
+    QString peerAddressText() const;
+
+protected:
+    // Called once after each successful attempt, on a thread of its own.
+    virtual void OnConnected() {}
+    int socketHandle() const { return m_socket.load(); }
+
+private:
+    bool attemptConnect();
+    bool waitForStop(int milliseconds); // true when Close asked to stop
+    void retryLoop();
+    void announceConnected();
+    void closeSocket();
+    void joinThreads();
+
+    std::atomic<int> m_socket{-1};
+    sockaddr_in m_peer{};
+    QString m_host;
+    int m_port = 0;
+    bool m_autoReconnect = false;
+    bool m_backgroundConnect = false;
+    std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_retryRunning{false};
+    std::thread m_retryThread;
+    std::thread m_announceThread;
+    int m_wakeFd = -1; // eventfd that ends a pending wait early
+    std::mutex m_stopMutex;
+    std::condition_variable m_stopChanged;
+};
