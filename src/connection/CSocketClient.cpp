@@ -104,7 +104,10 @@ bool CSocketClient::attemptConnect()
         && setOption(fd, IPPROTO_TCP, TCP_KEEPINTVL, keepAliveIntervalMs / 1000) && setNonBlocking(fd, true);
     if (!configured)
         return false;
-    ::connect(fd, reinterpret_cast<const sockaddr *>(&m_peer), sizeof m_peer);
+    // A refusal the kernel knows at once (no route, a broadcast address) is
+    // not reported through the wait below.
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&m_peer), sizeof m_peer) != 0 && errno != EINPROGRESS)
+        return false;
 
     pollfd waits[2] = {{fd, POLLOUT, 0}, {m_wakeFd, POLLIN, 0}};
     int rc;
