@@ -26,6 +26,7 @@ endfunction()
 # Adds every direct sub-folder that has a CMakeLists.txt, so a new subsystem
 # folder joins the build without editing its parent.
 function(ostrel_add_subfolders)
+  set(found "")
   file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
   foreach(child ${children})
     if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
