@@ -1,0 +1,198 @@
+#include "protocol/StorageCommands.h"
+
+#include "connection/CDeviceInterface.h"
+#include "platform/SystemText.h"
+#include "protocol/CommandChannel.h"
+#include "protocol/PrinterParameters.h"
+#include "protocol/ReplyGrammar.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace protocol {
+
+namespace {
+
+using P = PrinterParameters;
+
+struct PlaceRow {
+    MemoryPlace place;
+    const char *word;
+    char commandLetter; // KILL and DOWNLOAD
+    char queryLetter;   // DIAGNOSTIC REPORT keywords
+    quint32 waitMs;
+    qint32 P::*total;
+    qint32 P::*free;
+    QList<FileEntry> P::*files;
+};
+
+constexpr PlaceRow placeTable[] = {
+    {MemoryPlace::Dram, "DRAM", 'A', 'D', queryWaitMs, &P::dramTotal, &P::dramFree, &P::dramFiles},
+    {MemoryPlace::Flash, "FLASH", 'F', 'F', slowQueryWaitMs, &P::flashTotal, &P::flashFree, &P::flashFiles},
+    {MemoryPlace::Card, "CARD", 'E', 'C', slowQueryWaitMs, &P::cardTotal, &P::cardFree, &P::cardFiles},
+};
+
+const PlaceRow &rowOf(MemoryPlace place)
+{
+    return *std::find_if(std::begin(placeTable), std::end(placeTable),
+                         [place](const PlaceRow &row) { return row.place == place; });
+}
+
+QString reportCommand(const PlaceRow &row, const char *keyword)
+{
+    return QLatin1String("DIAGNOSTIC REPORT ") + QLatin1Char(row.queryLetter) + QLatin1String(keyword)
+           + QLatin1String("\r\n");
+}
+
+bool queryInteger(CDeviceInterface &port, const QString &command, quint32 waitMs, qint32 &field)
+{
+    QString reply;
+    if (!query(port, command, waitMs, reply))
+        return false;
+    field = parseInteger(reply);
+    return true;
+}
+
+// Collects a file list over as many reads as it takes: a long list does not
+// fit one 1024-byte read. The list is complete at its first empty line or at
+// the line limit; when the printer falls silent first, the lines received so
+// far count only if the last one is whole.
+class FileListReader
+{
+public:
+    void append(QByteArrayView bytes)
+    {
+        m_data.append(bytes);
+        qsizetype end;
+        while (!m_ended && (end = m_data.indexOf("\r\n", m_lineStart)) >= 0) {
+            if (end == m_lineStart) {
+                m_ended = true;
+            } else {
+                m_lineStart = end + 2;
+                m_ended = ++m_lines >= maxListedFiles;
+            }
+        }
+    }
+    bool ended() const { return m_ended; }
+    bool succeeded() const { return m_ended || (!m_data.isEmpty() && m_lineStart == m_data.size()); }
+    QByteArrayView wholeLines() const { return QByteArrayView(m_data).first(m_lineStart); }
+
+private:
+    QByteArray m_data;
+    qsizetype m_lineStart = 0;
+    qint32 m_lines = 0;
+    bool m_ended = false;
+};
+
+std::optional<QString> readFileList(CDeviceInterface &port, quint32 waitMs)
+{
+    FileListReader reader;
+    std::array<char, replyBufferSize> buffer;
+    while (!reader.ended()) {
+        const qint32 count = port.Read(buffer.data(), replyBufferSize, waitMs);
+        if (count <= 0 || count > replyBufferSize)
+            break;
+        reader.append(QByteArrayView(buffer.data(), count));
+    }
+    if (!reader.succeeded())
+        return std::nullopt;
+    QByteArrayView lines = reader.wholeLines();
+    if (const qsizetype zero = lines.indexOf('\0'); zero >= 0)
+        lines = lines.first(zero);
+    return platform::fromSystemBytes(lines);
+}
+
+} // namespace
+
+QString placeWord(MemoryPlace place)
+{
+    return QLatin1String(rowOf(place).word);
+}
+
+quint32 placeWaitMs(MemoryPlace place)
+{
+    return rowOf(place).waitMs;
+}
+
+bool queryTotalSize(CDeviceInterface &port, PrinterParameters &params, MemoryPlace place)
+{
+    const PlaceRow &row = rowOf(place);
+    return queryInteger(port, reportCommand(row, "PHYSPACE"), row.waitMs, params.*row.total);
+}
+
+bool queryFreeSpace(CDeviceInterface &port, PrinterParameters &params, MemoryPlace place)
+{
+    const PlaceRow &row = rowOf(place);
+    return queryInteger(port, reportCommand(row, "FREESPACE"), row.waitMs, params.*row.free);
+}
+
+QList<FileEntry> parseFileList(const QString &reply)
+{
+    QList<FileEntry> files;
+    const QList<QStringView> lines = QStringView(reply).split(u"\r\n");
+    for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), maxListedFiles); ++i) {
+        const QStringView line = lines[i];
+        if (line.isEmpty())
+            break;
+        const qsizetype blank = line.indexOf(u' ');
+        if (blank <= 0)
+            continue;
+        files.append(FileEntry{line.first(blank).toString(), parseInteger(line.sliced(blank + 1))});
+    }
+    return files;
+}
+
+bool queryFileList(CDeviceInterface &port, PrinterParameters &params, MemoryPlace place)
+{
+    const PlaceRow &row = rowOf(place);
+    QList<FileEntry> &files = params.*row.files;
+    files.clear();
+    if (!sendCommand(port, reportCommand(row, "FILELIST")))
+        return false;
+    const std::optional<QString> reply = readFileList(port, row.waitMs);
+    if (!reply)
+        return false;
+    files = parseFileList(*reply);
+    return true;
+}
+
+bool deleteFile(CDeviceInterface &port, MemoryPlace place, const QString &name)
+{
+    const QString command = QStringLiteral("KILL %1,\"").arg(QLatin1Char(rowOf(place).commandLetter)) + name
+                            + QLatin1String("\"\r\n");
+    QString reply;
+    return query(port, command, slowQueryWaitMs, reply);
+}
+
+bool deleteAllFiles(CDeviceInterface &port, MemoryPlace place)
+{
+    return sendCommand(port, QStringLiteral("KILL %1,\"*.*\"\r\n").arg(QLatin1Char(rowOf(place).commandLetter)));
+}
+
+QString downloadHeader(const QString &placeWord, const QString &fileName, qint64 size)
+{
+    QString header = QStringLiteral("DOWNLOAD ");
+    const auto row = std::find_if(std::begin(placeTable), std::end(placeTable),
+                                  [&placeWord](const PlaceRow &r) { return placeWord == QLatin1String(r.word); });
+    if (row != std::end(placeTable))
+        header += QLatin1Char(row->commandLetter) + QLatin1String(",");
+    return header + fileName + QLatin1Char(',') + QString::number(size) + QLatin1Char(',');
+}
+
+void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
+                  const ProgressCallback &progress)
+{
+    sendCommand(port, downloadHeader(placeWord, fileName, data.size()));
+    const qsizetype chunks = (data.size() + downloadChunkSize - 1) / downloadChunkSize;
+    reportProgress(progress, ProgressReport::Range, static_cast<qint32>(chunks));
+    for (qsizetype chunk = 0; chunk < chunks; ++chunk) {
+        const QByteArrayView part = data.sliced(chunk * downloadChunkSize).first(
+            std::min<qsizetype>(downloadChunkSize, data.size() - chunk * downloadChunkSize));
+        port.Write(part.data(), static_cast<qint32>(part.size()));
+        reportProgress(progress, ProgressReport::Position, static_cast<qint32>(chunk + 1));
+    }
+    sendCommand(port, QStringLiteral("\r\n"));
+}
+
+} // namespace protocol

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "protocol/Progress.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+class CDeviceInterface;
+struct FileEntry;
+struct PrinterParameters;
+
+// Sizes, file lists, deletion and the download framing of the printer's three
+// memory places.
+namespace protocol {
+
+enum class MemoryPlace : qint32 { Dram = 0, Flash = 1, Card = 2 }; // the stored settings values
+
+inline constexpr qint32 maxListedFiles = 65535;
+inline constexpr qint32 downloadChunkSize = 8192;
+
+// "DRAM", "FLASH" or "CARD".
+QString placeWord(MemoryPlace place);
+quint32 placeWaitMs(MemoryPlace place);
+
+bool queryTotalSize(CDeviceInterface &port, PrinterParameters &params, MemoryPlace place);
+bool queryFreeSpace(CDeviceInterface &port, PrinterParameters &params, MemoryPlace place);
+// Empties the place's list, then fills it; a failure leaves it empty.
+bool queryFileList(CDeviceInterface &port, PrinterParameters &params, MemoryPlace place);
+
+// Lines of name, blank, size up to the first empty line; a line without a
+// blank or with an empty name gives no entry.
+QList<FileEntry> parseFileList(const QString &reply);
+
+// True when the printer answered with any line within 2000 ms.
+bool deleteFile(CDeviceInterface &port, MemoryPlace place, const QString &name);
+bool deleteAllFiles(CDeviceInterface &port, MemoryPlace place);
+
+// "DOWNLOAD A,NAME,10," for "DRAM" (F for "FLASH", E for "CARD"; any other
+// word gives no letter).
+QString downloadHeader(const QString &placeWord, const QString &fileName, qint64 size);
+// Header, data in 8192-byte chunks with a progress report per chunk, CR LF.
+// Errors go unnoticed by design: the traffic log shows what was written.
+void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
+                  const ProgressCallback &progress);
+
+} // namespace protocol
