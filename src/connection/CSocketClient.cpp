@@ -1,38 +1,18 @@
 #include "connection/CSocketClient.h"
 
-#include "platform/SystemText.h"
+#include "connection/HostAddress.h"
 
 #include <cerrno>
 #include <cstring>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
-
-in_addr resolveHost(const QString &host)
-{
-    const QByteArray name = platform::toSystemBytes(host);
-    in_addr address{};
-    if (::inet_aton(name.constData(), &address))
-        return address;
-    address.s_addr = INADDR_NONE;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    if (::getaddrinfo(name.constData(), nullptr, &hints, &found) == 0 && found) {
-        address = reinterpret_cast<sockaddr_in *>(found->ai_addr)->sin_addr;
-        ::freeaddrinfo(found);
-    }
-    return address;
-}
 
 bool setOption(int fd, int level, int name, int value)
 {
@@ -49,16 +29,11 @@ bool setNonBlocking(int fd, bool on)
 
 } // namespace
 
-CSocketClient::CSocketClient()
-    : m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
-{
-}
+CSocketClient::CSocketClient() = default;
 
 CSocketClient::~CSocketClient()
 {
     Close();
-    if (m_wakeFd >= 0)
-        ::close(m_wakeFd);
 }
 
 bool CSocketClient::Connect(const QString &host, int port, bool autoReconnect, bool backgroundConnect)
@@ -73,9 +48,8 @@ bool CSocketClient::Connect(const QString &host, int port, bool autoReconnect, b
     m_peer = {};
     m_peer.sin_family = AF_INET;
     m_peer.sin_port = htons(static_cast<quint16>(port));
-    m_peer.sin_addr = resolveHost(m_host);
-    eventfd_t drained;
-    ::eventfd_read(m_wakeFd, &drained);
+    m_peer.sin_addr = resolveIPv4(m_host);
+    m_wake.reset();
 
     if (!backgroundConnect) {
         if (attemptConnect()) {
@@ -109,7 +83,7 @@ bool CSocketClient::attemptConnect()
     if (::connect(fd, reinterpret_cast<const sockaddr *>(&m_peer), sizeof m_peer) != 0 && errno != EINPROGRESS)
         return false;
 
-    pollfd waits[2] = {{fd, POLLOUT, 0}, {m_wakeFd, POLLIN, 0}};
+    pollfd waits[2] = {{fd, POLLOUT, 0}, {m_wake.fd(), POLLIN, 0}};
     int rc;
     do {
         rc = ::poll(waits, 2, connectTimeoutMs);
@@ -129,16 +103,10 @@ bool CSocketClient::attemptConnect()
     return true;
 }
 
-bool CSocketClient::waitForStop(int milliseconds)
-{
-    pollfd wait{m_wakeFd, POLLIN, 0};
-    return ::poll(&wait, 1, milliseconds) > 0;
-}
-
 void CSocketClient::retryLoop()
 {
     while (m_retryRunning.load()) {
-        if (waitForStop(retryPauseMs) || !m_retryRunning.load())
+        if (m_wake.wait(retryPauseMs) || !m_retryRunning.load())
             return;
         if (attemptConnect()) {
             announceConnected();
@@ -174,12 +142,11 @@ void CSocketClient::joinThreads()
 void CSocketClient::Close()
 {
     m_retryRunning = false;
-    ::eventfd_write(m_wakeFd, 1);
+    m_wake.signal();
     joinThreads();
     closeSocket();
     m_connected = false;
-    eventfd_t drained;
-    ::eventfd_read(m_wakeFd, &drained);
+    m_wake.reset();
 }
 
 bool CSocketClient::SendRaw(const void *data, qint32 length)
@@ -202,6 +169,5 @@ bool CSocketClient::SendRaw(const void *data, qint32 length)
 
 QString CSocketClient::peerAddressText() const
 {
-    const auto *b = reinterpret_cast<const quint8 *>(&m_peer.sin_addr.s_addr);
-    return QString::asprintf("%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
+    return dottedText(m_peer.sin_addr);
 }

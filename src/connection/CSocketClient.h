@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/WakeEvent.h"
+
 #include <QString>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #include <netinet/in.h>
@@ -39,7 +39,6 @@ protected:
 
 private:
     bool attemptConnect();
-    bool waitForStop(int milliseconds); // true when Close asked to stop
     void retryLoop();
     void announceConnected();
     void closeSocket();
@@ -55,7 +54,5 @@ private:
     std::atomic<bool> m_retryRunning{false};
     std::thread m_retryThread;
     std::thread m_announceThread;
-    int m_wakeFd = -1; // eventfd that ends a pending wait early
-    std::mutex m_stopMutex;
-    std::condition_variable m_stopChanged;
+    platform::WakeEvent m_wake; // ends the pause and the connect wait when Close asks
 };

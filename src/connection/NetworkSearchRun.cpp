@@ -1,0 +1,75 @@
+#include "connection/NetworkSearchRun.h"
+
+#include "platform/SystemText.h"
+
+#include <QPointer>
+
+NetworkSearchRun::NetworkSearchRun(QObject *parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<PrinterInfo>();
+    m_timer.setInterval(queryIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &NetworkSearchRun::sendQuery);
+}
+
+NetworkSearchRun::~NetworkSearchRun()
+{
+    StopSearch();
+}
+
+void NetworkSearchRun::setPorts(int printerUdpPort, int localUdpPort)
+{
+    m_printerPort = printerUdpPort;
+    m_localPort = localUdpPort;
+}
+
+void NetworkSearchRun::StartSearch(const QStringList &localAddresses)
+{
+    StopSearch();
+    if (localAddresses.isEmpty())
+        return;
+    const QPointer<NetworkSearchRun> self(this);
+    for (const QString &address : localAddresses) {
+        // Results cross to the window thread; a run that is gone drops them.
+        auto searcher = std::make_unique<CDeviceSearcherUdp>([self](const PrinterInfo &info) {
+            QMetaObject::invokeMethod(
+                self.data(), [self, info] {
+                    if (self)
+                        Q_EMIT self->printerFound(info);
+                },
+                Qt::QueuedConnection);
+        });
+        searcher->Open(address, m_localPort);
+        searcher->SendTo(m_queryAddress, m_printerPort, query.constData(), qint32(query.size()));
+        m_searchers.push_back(std::move(searcher));
+    }
+    m_timer.start();
+}
+
+void NetworkSearchRun::StopSearch()
+{
+    m_timer.stop();
+    m_searchers.clear();
+}
+
+void NetworkSearchRun::sendQuery()
+{
+    for (const auto &searcher : m_searchers)
+        searcher->SendTo(m_queryAddress, m_printerPort, query.constData(), qint32(query.size()));
+}
+
+QByteArray NetworkSearchRun::networkSettingsCommand(bool dhcp, const QString &ip, const QString &subnet,
+                                                    const QString &gateway)
+{
+    const QString text = dhcp ? QStringLiteral("NET DHCP\r\n")
+                              : QStringLiteral("NET IP \"%1\",\"%2\",\"%3\"\r\n").arg(ip, subnet, gateway);
+    return platform::toSystemBytes(text);
+}
+
+void NetworkSearchRun::SendNetworkSettings(const QString &printerIp, bool dhcp, const QString &ip,
+                                           const QString &subnet, const QString &gateway)
+{
+    const QByteArray command = networkSettingsCommand(dhcp, ip, subnet, gateway);
+    for (const auto &searcher : m_searchers)
+        searcher->SendTo(printerIp, m_printerPort, command.constData(), qint32(command.size()));
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "connection/CDeviceSearcherUdp.h"
+#include "connection/PrinterInfo.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+// One discovery session: a searcher per local address, bound to port 22369,
+// asking every second; each reply arrives on the window thread as
+// printerFound. Also sends the network settings datagrams.
+class NetworkSearchRun : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int printerPort = 22368;
+    static constexpr int localPort = 22369;
+    static constexpr int queryIntervalMs = 1000;
+    static inline const QByteArray query = QByteArrayLiteral("DIAGNOSTIC REPORT NETBROADCAST\r\n");
+
+    explicit NetworkSearchRun(QObject *parent = nullptr);
+    ~NetworkSearchRun() override;
+
+    // Where the query goes: the broadcast address, or (tests) a loopback address.
+    void setQueryAddress(const QString &address) { m_queryAddress = address; }
+    void setPorts(int printerUdpPort, int localUdpPort);
+
+    void StartSearch(const QStringList &localAddresses);
+    void StopSearch();
+    int searcherCount() const { return int(m_searchers.size()); }
+
+    // "NET DHCP" or "NET IP \"ip\",\"mask\",\"gateway\"" to a printer, from every searcher.
+    void SendNetworkSettings(const QString &printerIp, bool dhcp, const QString &ip, const QString &subnet,
+                             const QString &gateway);
+    static QByteArray networkSettingsCommand(bool dhcp, const QString &ip, const QString &subnet,
+                                             const QString &gateway);
+
+Q_SIGNALS:
+    void printerFound(const PrinterInfo &info);
+
+private:
+    void sendQuery();
+
+    std::vector<std::unique_ptr<CDeviceSearcherUdp>> m_searchers;
+    QTimer m_timer;
+    QString m_queryAddress = QStringLiteral("255.255.255.255");
+    int m_printerPort = printerPort;
+    int m_localPort = localPort;
+};
