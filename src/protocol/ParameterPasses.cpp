@@ -136,6 +136,9 @@ void readAllParameters(CDeviceInterface &port, PrinterParameters &params, const 
     qint32 step = 0;
     reportProgress(progress, ProgressReport::Start);
     reportProgress(progress, ProgressReport::Range, readPassRange);
+    // The Wi-Fi DHCP query runs only on a printer with the option; without it
+    // the flag must not keep the answer of a printer read earlier.
+    params.wifiQueried = 0;
     queryStatus(port, params);
     reportProgress(progress, ProgressReport::Position, ++step);
     for (const ReadStep &s : readSteps) {
