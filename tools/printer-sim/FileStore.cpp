@@ -1,0 +1,112 @@
+#include "printer-sim/FileStore.h"
+
+namespace printersim {
+
+FileStore::FileStore(const MemorySizes &sizes, bool hasCard)
+{
+    area(Place::Dram).totalKb = sizes.dramKb;
+    area(Place::Flash).totalKb = sizes.flashKb;
+    area(Place::Card).totalKb = hasCard ? sizes.cardKb : 0;
+    area(Place::Card).present = hasCard;
+}
+
+std::optional<Place> FileStore::placeOfLetter(char letter)
+{
+    switch (letter) {
+    case 'A':
+    case 'D':
+        return Place::Dram;
+    case 'F':
+        return Place::Flash;
+    case 'E':
+    case 'C':
+        return Place::Card;
+    default:
+        return std::nullopt;
+    }
+}
+
+QByteArray FileStore::placeWord(Place place)
+{
+    switch (place) {
+    case Place::Dram:
+        return "DRAM";
+    case Place::Flash:
+        return "FLASH";
+    case Place::Card:
+        return "CARD";
+    }
+    return {};
+}
+
+bool FileStore::isPresent(Place place) const
+{
+    return area(place).present;
+}
+
+int FileStore::totalKb(Place place) const
+{
+    return area(place).totalKb;
+}
+
+qint64 FileStore::usedBytes(const Area &area) const
+{
+    qint64 used = 0;
+    for (const StoredFile &file : area.files)
+        used += file.data.size();
+    return used;
+}
+
+int FileStore::freeKb(Place place) const
+{
+    const Area &a = area(place);
+    return static_cast<int>((qint64(a.totalKb) * 1024 - usedBytes(a)) / 1024);
+}
+
+QList<StoredFile> FileStore::files(Place place) const
+{
+    return area(place).files;
+}
+
+const StoredFile *FileStore::find(Place place, const QByteArray &name) const
+{
+    for (const StoredFile &file : area(place).files) {
+        if (file.name == name)
+            return &file;
+    }
+    return nullptr;
+}
+
+QByteArray FileStore::listReply(Place place) const
+{
+    QByteArray reply;
+    for (const StoredFile &file : area(place).files)
+        reply += file.name + ' ' + QByteArray::number(file.data.size()) + "\r\n";
+    return reply + "\r\n";
+}
+
+FileStore::StoreResult FileStore::store(Place place, const QByteArray &name, const QByteArray &data)
+{
+    Area &a = area(place);
+    if (!a.present)
+        return StoreResult::Absent;
+    const StoredFile *old = find(place, name);
+    const qint64 freeBytes = qint64(a.totalKb) * 1024 - usedBytes(a) + (old ? old->data.size() : 0);
+    if (data.size() > freeBytes)
+        return StoreResult::Full;
+    remove(place, name);
+    a.files.append({name, data});
+    return StoreResult::Stored;
+}
+
+bool FileStore::remove(Place place, const QByteArray &name)
+{
+    return area(place).files.removeIf([&](const StoredFile &file) { return file.name == name; }) > 0;
+}
+
+void FileStore::removeAll(Place place)
+{
+    area(place).files.clear();
+}
+
+} // namespace printersim
