@@ -143,10 +143,23 @@ constexpr QueryRow queryTable[] = {
     numeric(Query::CutBackLen, Grammar::CutBackLength, "READC CUTBACKLEN\r\n", &P::cutBackLen),
 };
 
+// Rows stand in enum order, one per value, so a value indexes its row.
+template <typename Table, typename Enum, typename Member>
+constexpr bool inEnumOrder(const Table &table, Member member, Enum last)
+{
+    if (std::size(table) != static_cast<std::size_t>(last) + 1)
+        return false;
+    for (std::size_t i = 0; i < std::size(table); ++i) {
+        if (table[i].*member != static_cast<Enum>(i))
+            return false;
+    }
+    return true;
+}
+static_assert(inEnumOrder(queryTable, &QueryRow::query, Query::CutBackLen));
+
 const QueryRow &rowOf(Query query)
 {
-    return *std::find_if(std::begin(queryTable), std::end(queryTable),
-                         [query](const QueryRow &row) { return row.query == query; });
+    return queryTable[static_cast<std::size_t>(query)];
 }
 
 std::optional<qint32> tokenValue(std::span<const Token> tokens, const QString &word)
@@ -349,6 +362,8 @@ constexpr SettingRow settingTable[] = {
     {Setting::CutMode, [](const P &p) { return cutterWord("WRITEC CUTMODE", cutModeTokens, p.cutMode); }},
 };
 
+static_assert(inEnumOrder(settingTable, &SettingRow::setting, Setting::CutMode));
+
 constexpr const char *calibrationCommands[] = {
     "AUTODETECT\r\n",
     "GAPDETECT\r\n",
@@ -357,11 +372,6 @@ constexpr const char *calibrationCommands[] = {
 };
 
 } // namespace
-
-QString queryCommand(Query query)
-{
-    return QLatin1String(rowOf(query).command);
-}
 
 bool runQuery(CDeviceInterface &port, PrinterParameters &params, Query query)
 {
@@ -374,9 +384,7 @@ bool runQuery(CDeviceInterface &port, PrinterParameters &params, Query query)
 
 std::optional<QString> settingText(const PrinterParameters &params, Setting setting)
 {
-    const auto row = std::find_if(std::begin(settingTable), std::end(settingTable),
-                                  [setting](const SettingRow &r) { return r.setting == setting; });
-    return row->text(params);
+    return settingTable[static_cast<std::size_t>(setting)].text(params);
 }
 
 bool sendSetting(CDeviceInterface &port, const PrinterParameters &params, Setting setting)

@@ -106,8 +106,6 @@ enum class Setting {
     CutMode,
 };
 
-// The first (or only) command a query sends.
-QString queryCommand(Query query);
 bool runQuery(CDeviceInterface &port, PrinterParameters &params, Query query);
 
 // The text a setting sends, or nothing when the value has no command (an
