@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+
+class SettingsStore;
+
+// The language dialog: one option per pack; choosing one stores it and
+// shows every open window in that language at once. It stays open.
+class CDlgSoftLanguage : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr char optionPrefix[] = "menu_lang_";
+
+    CDlgSoftLanguage(SettingsStore &settings, QWidget *parent);
+
+private:
+    void markCurrentLanguage();
+    void chooseLanguage(const QString &name);
+
+    SettingsStore &m_settings;
+};

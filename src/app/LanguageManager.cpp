@@ -1,0 +1,57 @@
+#include "app/LanguageManager.h"
+
+#include "ui/SkinPackage.h"
+
+LanguageManager::LanguageManager(const SkinPackage &package)
+    : m_package(package)
+{
+}
+
+LanguageManager &LanguageManager::instance()
+{
+    static LanguageManager manager(SkinPackage::embedded());
+    static const bool installed = (ui::setLanguagePacks(&manager), true);
+    Q_UNUSED(installed);
+    return manager;
+}
+
+QByteArray LanguageManager::packFile(const QString &fileName) const
+{
+    return m_package.read(m_folder + QLatin1Char('\\') + fileName);
+}
+
+void LanguageManager::select(const QString &folder, const QString &name)
+{
+    m_folder = folder;
+    m_name = name;
+    m_messages = parseMessagePack(packFile(QStringLiteral("StringResource.lng")));
+}
+
+QString LanguageManager::translate(const QString &source) const
+{
+    return m_messages.value(source, source);
+}
+
+WindowPack LanguageManager::openWindowPack(const QString &layoutFile)
+{
+    const QString key = SkinPackage::normalizedPath(layoutFile);
+    const auto loaded = m_windowPacks.constFind(key);
+    if (loaded != m_windowPacks.constEnd())
+        return *loaded;
+    m_layouts.append(layoutFile);
+    const WindowPack pack = parseWindowPack(packFile(windowPackFileName(layoutFile)));
+    m_windowPacks.insert(key, pack);
+    return pack;
+}
+
+void LanguageManager::reloadWindowPacks()
+{
+    m_windowPacks.clear();
+    for (const QString &layoutFile : std::as_const(m_layouts))
+        m_windowPacks.insert(SkinPackage::normalizedPath(layoutFile), parseWindowPack(packFile(windowPackFileName(layoutFile))));
+}
+
+QString translate(const QString &source)
+{
+    return LanguageManager::instance().translate(source);
+}

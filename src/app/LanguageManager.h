@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ui/LanguagePack.h"
+#include "ui/LayoutLoader.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+class SkinPackage;
+
+// The current language: its message texts and the packs of every window
+// layout opened so far. Packs are loaded and replaced on the window thread
+// only; translate() merely reads and may be called from workers.
+class LanguageManager : public ui::LanguagePacks
+{
+public:
+    explicit LanguageManager(const SkinPackage &package);
+
+    // The process's manager over the embedded skin; windows take their
+    // texts from it.
+    static LanguageManager &instance();
+
+    // folder "Lang\\English", name "English". Reloads the message texts.
+    void select(const QString &folder, const QString &name);
+    QString currentName() const { return m_name; }
+    QString currentFolder() const { return m_folder; }
+
+    // The translation of a Chinese source text, or the source itself.
+    QString translate(const QString &source) const;
+
+    WindowPack openWindowPack(const QString &layoutFile) override;
+    // Loads the pack of every layout opened so far again, from the current folder.
+    void reloadWindowPacks();
+
+private:
+    QByteArray packFile(const QString &fileName) const;
+
+    const SkinPackage &m_package;
+    QString m_folder;
+    QString m_name;
+    MessagePack m_messages;
+    QStringList m_layouts;
+    QHash<QString, WindowPack> m_windowPacks;
+};
+
+// LanguageManager::instance().translate(source)
+QString translate(const QString &source);

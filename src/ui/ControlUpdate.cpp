@@ -1,0 +1,110 @@
+#include "ui/ControlUpdate.h"
+
+#include "ui/ControlText.h"
+#include "ui/LayoutLoader.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QProgressBar>
+#include <QThread>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+void setProgressValue(QProgressBar *bar, qint64 value)
+{
+    if (value < bar->minimum() || value > bar->maximum() || value == bar->value())
+        return;
+    bar->setValue(static_cast<int>(value));
+}
+
+void applyToProgress(QWidget *window, const ControlUpdate &update)
+{
+    auto *bar = ui::findControl<QProgressBar>(window, update.controlName);
+    if (!bar)
+        return;
+    const int number = static_cast<int>(std::clamp<qint64>(update.value, INT_MIN, INT_MAX));
+    switch (update.operation) {
+    case ControlOperation::SetProgressValue:
+        setProgressValue(bar, update.value);
+        break;
+    case ControlOperation::SetProgressMin:
+        bar->setMinimum(number);
+        break;
+    case ControlOperation::SetProgressMax:
+        bar->setMaximum(number);
+        break;
+    default:
+        break;
+    }
+}
+
+void closeWindow(QWidget *window, qint64 result)
+{
+    if (auto *dialog = qobject_cast<QDialog *>(window))
+        dialog->done(static_cast<int>(result));
+    else
+        window->close();
+}
+
+// Runs the job on the application's thread, waiting for it when asked to.
+// The window is checked there, where it can no longer vanish meanwhile.
+template<typename Job>
+void runOnWindowThread(const QPointer<QWidget> &window, Job job, Qt::ConnectionType waiting)
+{
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application || window.isNull())
+        return;
+    auto guarded = [window, job = std::move(job)]() {
+        if (QWidget *target = window.data())
+            job(target);
+    };
+    if (QThread::currentThread() == application->thread())
+        guarded();
+    else
+        QMetaObject::invokeMethod(application, std::move(guarded), waiting);
+}
+
+} // namespace
+
+void applyControlUpdate(QWidget *window, const ControlUpdate &update)
+{
+    switch (update.operation) {
+    case ControlOperation::CloseWindow:
+        closeWindow(window, update.value);
+        break;
+    case ControlOperation::SetText:
+        if (QWidget *control = ui::findControl(window, update.controlName))
+            ui::setControlText(control, update.text);
+        break;
+    case ControlOperation::SetProgressValue:
+    case ControlOperation::SetProgressMin:
+    case ControlOperation::SetProgressMax:
+        applyToProgress(window, update);
+        break;
+    }
+}
+
+void SendControlUpdate(const QPointer<QWidget> &window, const QString &controlName, ControlOperation operation,
+                       qint64 value, qint64 extra)
+{
+    const ControlUpdate update{controlName, operation, value, QString(), extra};
+    runOnWindowThread(window, [&update](QWidget *target) { applyControlUpdate(target, update); },
+                      Qt::BlockingQueuedConnection);
+}
+
+void SendControlUpdate(const QPointer<QWidget> &window, const QString &controlName, const QString &text)
+{
+    const ControlUpdate update{controlName, ControlOperation::SetText, 0, text, 0};
+    runOnWindowThread(window, [&update](QWidget *target) { applyControlUpdate(target, update); },
+                      Qt::BlockingQueuedConnection);
+}
+
+void PostProgressValue(const QPointer<QWidget> &window, const QString &progressName, qint64 value)
+{
+    const ControlUpdate update{progressName, ControlOperation::SetProgressValue, value, QString(), 0};
+    runOnWindowThread(window, [update](QWidget *target) { applyControlUpdate(target, update); },
+                      Qt::QueuedConnection);
+}
