@@ -88,6 +88,21 @@ QString SimServer::describe() const
     return text;
 }
 
+quint16 SimServer::tcpPort() const
+{
+    return m_tcp ? m_tcp->serverPort() : 0;
+}
+
+quint16 SimServer::udpPort() const
+{
+    return m_udp ? m_udp->localPort() : 0;
+}
+
+QString SimServer::usbDevicePath() const
+{
+    return m_usb ? m_usb->devicePath() : QString();
+}
+
 void SimServer::acceptClients()
 {
     while (QTcpSocket *socket = m_tcp->nextPendingConnection()) {

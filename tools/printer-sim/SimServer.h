@@ -43,6 +43,10 @@ public:
     bool start(QString *error);
     // One line naming where the printer can be reached.
     QString describe() const;
+    quint16 tcpPort() const;
+    quint16 udpPort() const;
+    QString usbDevicePath() const;
+    SimulatedPrinter &printer() { return m_printer; }
 
 private:
     qint64 now() const { return m_clock.elapsed(); }
