@@ -1,0 +1,64 @@
+#include "bitfont/core/FontActions.h"
+
+#include "bitfont/core/CFreeTypeFont.h"
+#include "connection/TrafficLog.h"
+#include "protocol/StorageCommands.h"
+
+#include <QSaveFile>
+
+namespace {
+
+bool buildBcfBytes(const CFreeTypeFont &font, int nullCount, QByteArray &bytes, BcfSummary &summary)
+{
+    // The document is only the way to the bytes here, so the glyph copies
+    // carry just the records the bytes need.
+    pugi::xml_document document;
+    buildBcfDocument(font, document, nullCount, BcfGlyphCopy::RecordOnly);
+    if (!writeBcfBytes(document, font, bytes)) {
+        return false;
+    }
+    summary = summarizeBcf(document);
+    return true;
+}
+
+} // namespace
+
+bool exportBcf(const CFreeTypeFont &font, int nullCount, BcfSummary &summary)
+{
+    QByteArray bytes;
+    if (!buildBcfBytes(font, nullCount, bytes, summary)) {
+        return false;
+    }
+    QSaveFile file(font.bcfPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        LogLine(QStringLiteral("BCF not written: %1 (%2)").arg(font.bcfPath, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+DownloadResult downloadFont(CDeviceInterface &port, const CFreeTypeFont &font, int nullCount, FontProgress &progress)
+{
+    QByteArray bytes;
+    BcfSummary summary;
+    if (!buildBcfBytes(font, nullCount, bytes, summary)) {
+        return DownloadResult::NotBuilt;
+    }
+    if (summary.rangeCount < 1 || summary.totalChar < 1 || summary.validChar < 1) {
+        LogLine(QStringLiteral("font error, count is 0."));
+        return DownloadResult::NoGlyphs;
+    }
+    if (font.fontName.isEmpty()) {
+        LogLine(QStringLiteral("font name is null."));
+        return DownloadResult::NoName;
+    }
+    protocol::downloadFile(port, font.memoryPlace, font.fontName, bytes,
+                           [&progress](protocol::ProgressReport report, qint32 value) {
+                               if (report == protocol::ProgressReport::Range) {
+                                   progress.setMaximum(value);
+                               } else if (report == protocol::ProgressReport::Position) {
+                                   progress.setValue(value);
+                               }
+                           });
+    return DownloadResult::Sent;
+}

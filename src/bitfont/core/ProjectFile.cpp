@@ -1,0 +1,140 @@
+#include "bitfont/core/ProjectFile.h"
+
+#include "bitfont/core/DocumentMemory.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+
+namespace projectfile {
+namespace {
+
+constexpr unsigned saveFlags = pugi::format_indent;
+// Values are kept in their elements rather than in text nodes of their own: a
+// whole font has millions of values, and this saves a third of the nodes.
+// Readers use xml_text, which sees both forms; the saved text is the same.
+constexpr unsigned parseFlags = pugi::parse_default | pugi::parse_embed_pcdata;
+
+// pugixml ends lines with LF; the file format wants CR LF on every line.
+class CrLfWriter : public pugi::xml_writer
+{
+public:
+    explicit CrLfWriter(QIODevice *device, QByteArray *bytes) : m_device(device), m_bytes(bytes)
+    {
+        m_buffer.reserve(chunk + chunk / 2);
+    }
+
+    void write(const void *data, size_t size) override
+    {
+        const char *p = static_cast<const char *>(data);
+        const char *end = p + size;
+        while (p < end) {
+            const char *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+            const char *stop = lf ? lf : end;
+            m_buffer.append(p, stop - p);
+            if (lf) {
+                m_buffer.append("\r\n", 2);
+                p = lf + 1;
+            } else {
+                p = end;
+            }
+            if (m_buffer.size() >= chunk) {
+                flush();
+            }
+        }
+    }
+
+    bool flush()
+    {
+        if (m_device) {
+            if (m_ok && m_device->write(m_buffer) != m_buffer.size()) {
+                m_ok = false;
+            }
+        } else {
+            m_bytes->append(m_buffer);
+        }
+        m_buffer.clear();
+        return m_ok;
+    }
+
+private:
+    static constexpr qsizetype chunk = 1 << 20;
+    QIODevice *m_device;
+    QByteArray *m_bytes;
+    QByteArray m_buffer;
+    bool m_ok = true;
+};
+
+} // namespace
+
+Result read(const QString &path, pugi::xml_document &document, QString *detail)
+{
+    docmemory::install();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (detail) {
+            *detail = file.errorString();
+        }
+        return Result::CannotOpen;
+    }
+    const qint64 size = file.size();
+    // The parser takes ownership of a buffer from its own allocator and keeps
+    // names and texts in place, which avoids a second copy of a large file.
+    void *buffer = pugi::get_memory_allocation_function()(size_t(std::max<qint64>(size, 1)));
+    if (!buffer) {
+        if (detail) {
+            *detail = QStringLiteral("out of memory");
+        }
+        return Result::CannotRead;
+    }
+    if (file.read(static_cast<char *>(buffer), size) != size) {
+        pugi::get_memory_deallocation_function()(buffer);
+        if (detail) {
+            *detail = file.errorString();
+        }
+        return Result::CannotRead;
+    }
+    pugi::xml_document parsed;
+    const pugi::xml_parse_result result = parsed.load_buffer_inplace_own(buffer, size_t(size), parseFlags);
+    if (!result) {
+        if (detail) {
+            *detail = QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(result.description())).arg(result.offset);
+        }
+        return Result::ParseError;
+    }
+    document = std::move(parsed);
+    return Result::Ok;
+}
+
+Result write(const pugi::xml_document &document, const QString &path, QString *detail)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (detail) {
+            *detail = file.errorString();
+        }
+        return Result::CannotWrite;
+    }
+    CrLfWriter writer(&file, nullptr);
+    document.save(writer, "\t", saveFlags, pugi::encoding_utf8);
+    if (!writer.flush() || !file.commit()) {
+        if (detail) {
+            *detail = file.errorString();
+        }
+        return Result::CannotWrite;
+    }
+    return Result::Ok;
+}
+
+QByteArray toBytes(const pugi::xml_document &document)
+{
+    QByteArray bytes;
+    CrLfWriter writer(nullptr, &bytes);
+    document.save(writer, "\t", saveFlags, pugi::encoding_utf8);
+    writer.flush();
+    return bytes;
+}
+
+} // namespace projectfile

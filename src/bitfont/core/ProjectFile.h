@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <pugixml.hpp>
+
+// The project file: the document as tab-indented XML with CR LF line ends,
+// " />" for empty elements and the declaration on the first line.
+namespace projectfile {
+
+enum class Result { Ok, CannotOpen, CannotRead, ParseError, CannotWrite };
+
+// Reads and parses the whole file into document (replaced only on success);
+// detail receives the reason of a failure.
+Result read(const QString &path, pugi::xml_document &document, QString *detail = nullptr);
+// Writes through a temporary file that replaces path only when complete.
+Result write(const pugi::xml_document &document, const QString &path, QString *detail = nullptr);
+
+// The exact bytes write() puts in a file (for tests and the viewer).
+QByteArray toBytes(const pugi::xml_document &document);
+
+} // namespace projectfile

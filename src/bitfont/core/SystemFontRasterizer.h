@@ -1,0 +1,20 @@
+#pragma once
+
+#include "bitfont/core/FontProgress.h"
+
+#include <QElapsedTimer>
+#include <QFont>
+
+class CFreeTypeFont;
+
+// Draws codes 0 to 65535 of an installed font, chosen by the user, into the
+// font document: one cell per printable code the font itself has (never a
+// fallback font's), as wide as the character's advance and as high as the
+// font's line. Codes that are not printable or not in the font get the blank
+// cell of the widest character, marked not valid. Logs the time since
+// chooserOpened, the chooser's time included. Needs a QGuiApplication.
+void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, FontProgress &progress,
+                      const QElapsedTimer &chooserOpened);
+
+// The face the font chooser starts with.
+QString initialSystemFontFamily();
