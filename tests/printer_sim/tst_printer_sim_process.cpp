@@ -1,6 +1,7 @@
 #include "platform/HardwareId.h"
 #include "platform/UsbPrinters.h"
 #include "printer-sim/BootFrame.h"
+#include "printer-sim/CommandLine.h"
 
 #include <QDeadlineTimer>
 #include <QNetworkDatagram>
@@ -64,6 +65,9 @@ private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void helpNamesWhatItEmulates();
+    void commandLineSwitches();
+    void commandLineRefusals_data();
+    void commandLineRefusals();
     void answersOverTcp();
     void answersDiscoveryOverUdp();
     void usbEntryFollowsBootMode();
@@ -116,6 +120,41 @@ void TestPrinterSimProcess::helpNamesWhatItEmulates()
     QVERIFY(text.contains(QLatin1String("It emulates")));
     QVERIFY(text.contains(QLatin1String("departs from a real printer")));
     QVERIFY(text.contains(QLatin1String("--close-mid-transfer")));
+}
+
+void TestPrinterSimProcess::commandLineSwitches()
+{
+    const printersim::CommandLine command = printersim::parseCommandLine(
+        {QStringLiteral("sim"), QStringLiteral("--address"), QStringLiteral("127.0.0.7"), QStringLiteral("--no-wifi"),
+         QStringLiteral("--peeler"), QStringLiteral("--slow"), QStringLiteral("250"), QStringLiteral("--garbage"),
+         QStringLiteral("--wrong-verify-sum"), QStringLiteral("--status"), QStringLiteral("0x05"),
+         QStringLiteral("--boot-delay"), QStringLiteral("10")});
+    QVERIFY2(command.error.isEmpty(), qPrintable(command.error));
+    QCOMPARE(command.server.address, QHostAddress(QStringLiteral("127.0.0.7")));
+    QCOMPARE(command.config.identity.ipAddress, QByteArray("127.0.0.7"));
+    QVERIFY(!command.config.options.wifi && command.config.options.bluetooth && command.config.options.peeler);
+    QCOMPARE(command.config.faults.answerDelayMs, 250);
+    QVERIFY(command.config.faults.garbage && command.config.faults.wrongVerifySum && !command.config.faults.failErase);
+    QCOMPARE(command.config.statusByte, quint8(0x05));
+    QCOMPARE(command.config.timings.bootEnterMs, 10);
+    QCOMPARE(command.server.tcpPort, quint16(9100));
+}
+
+void TestPrinterSimProcess::commandLineRefusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    // Serving anything but loopback could answer hosts on a real network.
+    QTest::newRow("lan address") << QStringList{QStringLiteral("--address"), QStringLiteral("192.168.1.5")};
+    QTest::newRow("any address") << QStringList{QStringLiteral("--address"), QStringLiteral("0.0.0.0")};
+    QTest::newRow("port") << QStringList{QStringLiteral("--port"), QStringLiteral("70000")};
+    QTest::newRow("status") << QStringList{QStringLiteral("--status"), QStringLiteral("256")};
+    QTest::newRow("unknown") << QStringList{QStringLiteral("--colour")};
+}
+
+void TestPrinterSimProcess::commandLineRefusals()
+{
+    QFETCH(QStringList, arguments);
+    QVERIFY(!printersim::parseCommandLine(QStringList{QStringLiteral("sim")} + arguments).error.isEmpty());
 }
 
 void TestPrinterSimProcess::answersOverTcp()
