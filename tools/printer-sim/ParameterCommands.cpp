@@ -313,7 +313,12 @@ const SettingRow settingRows[] = {
     {"~LT", Part::None, [](const Setting &s) { s.settings.media.zLabelTop = leadingInt(s.args); return true; }},
     {"~LS", Part::None, [](const Setting &s) { s.settings.media.zLabelShift = leadingInt(s.args); return true; }},
     {"SET COM1 ", Part::Serial, setSerial},
-    {"NET DHCP", Part::Ethernet, [](const Setting &s) { s.settings.link.dhcp = 1; return s.args.isEmpty(); }},
+    {"NET DHCP", Part::Ethernet, [](const Setting &s) {
+         if (!s.args.isEmpty())
+             return false;
+         s.settings.link.dhcp = 1;
+         return true;
+     }},
     {"NET IP ", Part::Ethernet, [](const Setting &s) {
          LinkSettings &l = s.settings.link;
          if (!setThreeAddresses(s.args, l.netIp, l.netMask, l.netGateway))
@@ -323,7 +328,12 @@ const SettingRow settingRows[] = {
      }},
     {"WLAN SSID ", Part::Wifi, [](const Setting &s) { s.settings.link.wifiSsid = quotedText(s.args); return true; }},
     {"WLAN PWD ", Part::Wifi, [](const Setting &s) { s.settings.link.wifiPassword = quotedText(s.args); return true; }},
-    {"WLAN DHCP", Part::Wifi, [](const Setting &s) { s.settings.link.wifiDhcp = 1; return s.args.isEmpty(); }},
+    {"WLAN DHCP", Part::Wifi, [](const Setting &s) {
+         if (!s.args.isEmpty())
+             return false;
+         s.settings.link.wifiDhcp = 1;
+         return true;
+     }},
     {"WLAN IP ", Part::Wifi, [](const Setting &s) {
          LinkSettings &l = s.settings.link;
          if (!setThreeAddresses(s.args, l.wifiIp, l.wifiMask, l.wifiGateway))

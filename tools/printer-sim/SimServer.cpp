@@ -134,7 +134,8 @@ void SimServer::readDatagrams()
 {
     while (m_udp && m_udp->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_udp->receiveDatagram();
-        if (const auto reply = m_printer.answerDatagram(datagram.data(), now()))
+        const auto reply = m_printer.answerDatagram(datagram.data(), now());
+        if (reply && !m_printer.faults().noAnswer)
             m_udp->writeDatagram(*reply, datagram.senderAddress(), static_cast<quint16>(datagram.senderPort()));
     }
     followAddressChange();
