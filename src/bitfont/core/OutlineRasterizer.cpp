@@ -180,6 +180,28 @@ enum Slot {
 };
 constexpr int attributeCount = 9; // charcode and the 8 metrics' "px"
 
+// What a glyph element records of a rendered glyph slot, with its texts.
+struct RenderedGlyph
+{
+    FT_UInt glyphIndex = 0;
+    FT_Glyph_Metrics metrics{};
+    FT_Fixed linearHoriAdvance = 0;
+    FT_Fixed linearVertAdvance = 0;
+    FT_Vector advance{};
+    FT_Glyph_Format format{};
+    FT_Bitmap image{}; // without its buffer, which is in imageText
+    std::string imageText;
+    FT_Int bitmapLeft = 0;
+    FT_Int bitmapTop = 0;
+    FT_UInt numSubglyphs = 0;
+    long controlLen = 0;
+    FT_Pos lsbDelta = 0;
+    FT_Pos rsbDelta = 0;
+    bool valid = false;
+    GlyphBitmap cell;
+    std::string cellText;
+};
+
 class GlyphWriter
 {
 public:
@@ -195,7 +217,7 @@ public:
 
     bool ready() const { return bool(m_template); }
 
-    void write(pugi::xml_node list, int code, FT_GlyphSlot slot, bool valid, const GlyphBitmap &cell)
+    void write(pugi::xml_node list, int code, const RenderedGlyph &rendered)
     {
         const pugi::xml_node glyph = list.append_copy(m_template);
         m_slotCount = m_attributeCount = 0;
@@ -203,42 +225,38 @@ public:
         collect(glyph);
 
         setAttribute(0, code);
-        set(GlyphIndex, slot->glyph_index);
-        const FT_Pos metrics[8] = {slot->metrics.width,        slot->metrics.height,       slot->metrics.horiBearingX,
-                                   slot->metrics.horiBearingY, slot->metrics.horiAdvance,  slot->metrics.vertBearingX,
-                                   slot->metrics.vertBearingY, slot->metrics.vertAdvance};
+        set(GlyphIndex, rendered.glyphIndex);
+        const FT_Glyph_Metrics &m = rendered.metrics;
+        const FT_Pos metrics[8] = {m.width,        m.height,       m.horiBearingX, m.horiBearingY,
+                                   m.horiAdvance, m.vertBearingX, m.vertBearingY, m.vertAdvance};
         for (int i = 0; i < 8; ++i) {
             setAttribute(1 + i, fontdoc::pxOf(metrics[i]));
             set(MetricsFirst + i, metrics[i]);
         }
-        set(LinearHoriAdvance, slot->linearHoriAdvance);
-        set(LinearVertAdvance, slot->linearVertAdvance);
-        set(AdvanceX, slot->advance.x);
-        set(AdvanceY, slot->advance.y);
-        set(Format, slot->format);
-        const FT_Bitmap &image = slot->bitmap;
+        set(LinearHoriAdvance, rendered.linearHoriAdvance);
+        set(LinearVertAdvance, rendered.linearVertAdvance);
+        set(AdvanceX, rendered.advance.x);
+        set(AdvanceY, rendered.advance.y);
+        set(Format, rendered.format);
+        const FT_Bitmap &image = rendered.image;
         set(Rows, image.rows);
         set(ImageWidth, image.width);
         set(ImagePitch, image.pitch);
-        m_text.clear();
-        base64::append(m_text, image.buffer, image.buffer ? qsizetype(image.rows) * std::abs(image.pitch) : 0);
-        setText(ImageBuffer, m_text);
+        setText(ImageBuffer, rendered.imageText);
         set(NumGrays, image.num_grays);
         set(PixelMode, image.pixel_mode);
         set(PaletteMode, image.palette_mode);
-        set(BitmapLeft, slot->bitmap_left);
-        set(BitmapTop, slot->bitmap_top);
-        set(NumSubglyphs, slot->num_subglyphs);
-        set(ControlLen, slot->control_len);
-        set(LsbDelta, slot->lsb_delta);
-        set(RsbDelta, slot->rsb_delta);
-        setText(CellValid, fontdoc::boolText(valid));
-        m_text.clear();
-        cell.appendBase64(m_text);
-        setText(CellBuffer, m_text);
-        set(CellWidth, cell.width());
-        set(CellHeight, cell.height());
-        set(CellPitch, cell.pitch());
+        set(BitmapLeft, rendered.bitmapLeft);
+        set(BitmapTop, rendered.bitmapTop);
+        set(NumSubglyphs, rendered.numSubglyphs);
+        set(ControlLen, rendered.controlLen);
+        set(LsbDelta, rendered.lsbDelta);
+        set(RsbDelta, rendered.rsbDelta);
+        setText(CellValid, fontdoc::boolText(rendered.valid));
+        setText(CellBuffer, rendered.cellText);
+        set(CellWidth, rendered.cell.width());
+        set(CellHeight, rendered.cell.height());
+        set(CellPitch, rendered.cell.pitch());
     }
 
 private:
@@ -306,6 +324,47 @@ const unsigned char *monoRows(const FT_Bitmap &image, std::vector<unsigned char>
     return scratch.data();
 }
 
+void capture(FT_GlyphSlot slot, const FT_Size_Metrics &size, bool valid, std::vector<unsigned char> &grey,
+             RenderedGlyph &out)
+{
+    out.glyphIndex = slot->glyph_index;
+    out.metrics = slot->metrics;
+    out.linearHoriAdvance = slot->linearHoriAdvance;
+    out.linearVertAdvance = slot->linearVertAdvance;
+    out.advance = slot->advance;
+    out.format = slot->format;
+    out.image = slot->bitmap;
+    out.image.buffer = nullptr;
+    const FT_Bitmap &image = slot->bitmap;
+    out.imageText.clear();
+    base64::append(out.imageText, image.buffer, image.buffer ? qsizetype(image.rows) * std::abs(image.pitch) : 0);
+    out.bitmapLeft = slot->bitmap_left;
+    out.bitmapTop = slot->bitmap_top;
+    out.numSubglyphs = slot->num_subglyphs;
+    out.controlLen = slot->control_len;
+    out.lsbDelta = slot->lsb_delta;
+    out.rsbDelta = slot->rsb_delta;
+    out.valid = valid;
+
+    OutlineCellInput input;
+    input.horiAdvance = slot->metrics.horiAdvance;
+    input.sizeHeight = size.height;
+    input.sizeAscender = size.ascender;
+    input.bitmapLeft = slot->bitmap_left;
+    input.bitmapTop = slot->bitmap_top;
+    input.imageWidth = int(image.width);
+    input.imageRows = int(image.rows);
+    input.image = monoRows(image, grey, input.imagePitch);
+    out.cell = buildOutlineCell(input);
+    out.cellText.clear();
+    out.cell.appendBase64(out.cellText);
+}
+
+bool loadAndRender(FT_Face face, FT_UInt index)
+{
+    return FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) == 0 && FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO) == 0;
+}
+
 } // namespace
 
 bool renderOutlineFont(CFreeTypeFont &font, FontProgress &progress)
@@ -327,27 +386,34 @@ bool renderOutlineFont(CFreeTypeFont &font, FontProgress &progress)
     }
     const FT_Size_Metrics sizeMetrics = face->size->metrics;
     std::vector<unsigned char> grey;
+    RenderedGlyph rendered;
+    // Every unmapped code gets the same missing-character glyph (index 0):
+    // render it once. In a CJK font that is a third of all codes.
+    RenderedGlyph missing;
+    enum { NotTried, Rendered, Failed } missingState = NotTried;
     for (int code = 0; code < 65536; ++code) {
         if (!progress.windowAlive()) {
             break;
         }
         progress.setValue(code);
         const FT_UInt index = FT_Get_Char_Index(face, FT_ULong(code));
-        if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0
-            || FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO) != 0) {
+        if (index == 0) {
+            if (missingState == NotTried) {
+                missingState = loadAndRender(face, 0) ? Rendered : Failed;
+                if (missingState == Rendered) {
+                    capture(face->glyph, sizeMetrics, false, grey, missing);
+                }
+            }
+            if (missingState == Rendered) {
+                writer.write(list, code, missing);
+            }
             continue;
         }
-        const FT_GlyphSlot slot = face->glyph;
-        OutlineCellInput input;
-        input.horiAdvance = slot->metrics.horiAdvance;
-        input.sizeHeight = sizeMetrics.height;
-        input.sizeAscender = sizeMetrics.ascender;
-        input.bitmapLeft = slot->bitmap_left;
-        input.bitmapTop = slot->bitmap_top;
-        input.imageWidth = int(slot->bitmap.width);
-        input.imageRows = int(slot->bitmap.rows);
-        input.image = monoRows(slot->bitmap, grey, input.imagePitch);
-        writer.write(list, code, slot, index != 0, buildOutlineCell(input));
+        if (!loadAndRender(face, index)) {
+            continue;
+        }
+        capture(face->glyph, sizeMetrics, true, grey, rendered);
+        writer.write(list, code, rendered);
     }
     return true;
 }
