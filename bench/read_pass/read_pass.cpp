@@ -100,14 +100,14 @@ int main(int argc, char *argv[])
 
     const double pass = median(passMs);
     const double roundTrip = median(roundTripMs);
-    std::printf("reading pass over loopback TCP (simulated printer at %s:9100), %d passes\n",
-                qPrintable(sim.address()), passes);
+    std::printf("reading pass over loopback TCP (simulated printer at %s:9100), %d passes\n", qPrintable(sim.address()),
+        passes);
     std::printf("  exchanges per pass: %d writes, %d reads answered, %d unanswered\n", writes, answered, unanswered);
     std::printf("  one pass: median %.1f ms, min %.1f ms, max %.1f ms\n", pass,
-                *std::min_element(passMs.begin(), passMs.end()), *std::max_element(passMs.begin(), passMs.end()));
+        *std::min_element(passMs.begin(), passMs.end()), *std::max_element(passMs.begin(), passMs.end()));
     std::printf("  per answered read: %.2f ms (the wait allowed per query is %u ms)\n", pass / std::max(1, answered),
-                protocol::queryWaitMs);
+        protocol::queryWaitMs);
     std::printf("  bare query round trip: median %.3f ms; a pass costs %.1f round trips for %d reads\n", roundTrip,
-                pass / roundTrip, answered + unanswered);
+        pass / roundTrip, answered + unanswered);
     return 0;
 }

@@ -39,7 +39,7 @@ bool sendCommand(CDeviceInterface &port, const QString &command)
 bool readReply(CDeviceInterface &port, quint32 waitMs, QString &text)
 {
     text.clear();
-    std::array<char, replyBufferSize> buffer{};
+    std::array<char, replyBufferSize> buffer {};
     const qint32 count = port.Read(buffer.data(), replyBufferSize, waitMs);
     if (count < 2 || count > replyBufferSize)
         return false;
@@ -58,10 +58,10 @@ bool query(CDeviceInterface &port, const QString &command, quint32 waitMs, QStri
 
 bool queryStatus(CDeviceInterface &port, PrinterParameters &params)
 {
-    static constexpr char statusQuery[] = {'\x1b', '!', '?'};
+    static constexpr char statusQuery[] = { '\x1b', '!', '?' };
     if (port.Write(statusQuery, sizeof statusQuery) == 0)
         return false;
-    std::array<unsigned char, replyBufferSize> buffer{};
+    std::array<unsigned char, replyBufferSize> buffer {};
     if (port.Read(buffer.data(), replyBufferSize, queryWaitMs) < 1)
         return false;
     params.statusByte = buffer[0];

@@ -21,7 +21,7 @@ enum class Grammar {
     Integer,
     Text,
     DotsToMm,
-    FlagOne,    // 1 when the reply is exactly "1"
+    FlagOne, // 1 when the reply is exactly "1"
     OptionFlag, // 255-byte read, no CR LF needed
     Token,
     CutBackLength,
@@ -34,10 +34,10 @@ struct Token {
 
 // Reply words of the head-close action and the cutter settings; the same
 // words (behind a prefix) set them.
-constexpr Token headCloseTokens[] = {{"N", 0}, {"F", 1}, {"C", 2}, {"L", 3}};
-constexpr Token cutModeTokens[] = {{"NORMAL", 1}, {"NOBACK", 2}};
-constexpr Token cutBackTokens[] = {{"CUTBACKYES", 1}, {"CUTBACKNO", 2}};
-constexpr Token cutReverseTokens[] = {{"CUTREVERSENO", 1}, {"CUTREVERSEYES", 2}};
+constexpr Token headCloseTokens[] = { { "N", 0 }, { "F", 1 }, { "C", 2 }, { "L", 3 } };
+constexpr Token cutModeTokens[] = { { "NORMAL", 1 }, { "NOBACK", 2 } };
+constexpr Token cutBackTokens[] = { { "CUTBACKYES", 1 }, { "CUTBACKNO", 2 } };
+constexpr Token cutReverseTokens[] = { { "CUTREVERSENO", 1 }, { "CUTREVERSEYES", 2 } };
 
 struct QueryRow {
     Query query;
@@ -55,24 +55,24 @@ struct QueryRow {
 
 constexpr QueryRow integer(Query q, const char *command, Number field, Number answered = nullptr)
 {
-    return {q, command, Grammar::Integer, field, nullptr, answered};
+    return { q, command, Grammar::Integer, field, nullptr, answered };
 }
 constexpr QueryRow text(Query q, const char *command, Text field, Number answered = nullptr)
 {
-    return {q, command, Grammar::Text, nullptr, field, answered};
+    return { q, command, Grammar::Text, nullptr, field, answered };
 }
 constexpr QueryRow numeric(Query q, Grammar grammar, const char *command, Number field)
 {
-    return {q, command, grammar, field};
+    return { q, command, grammar, field };
 }
 constexpr QueryRow paired(Query q, const char *command, Number field, const char *baseCommand, Number baseField)
 {
-    return {q, command, Grammar::Integer, field, nullptr, nullptr, baseCommand, baseField};
+    return { q, command, Grammar::Integer, field, nullptr, nullptr, baseCommand, baseField };
 }
-constexpr QueryRow token(Query q, const char *command, Number field, std::span<const Token> tokens,
-                         bool unknownKeepsField = false)
+constexpr QueryRow token(
+    Query q, const char *command, Number field, std::span<const Token> tokens, bool unknownKeepsField = false)
 {
-    return {q, command, Grammar::Token, field, nullptr, nullptr, nullptr, nullptr, tokens, unknownKeepsField};
+    return { q, command, Grammar::Token, field, nullptr, nullptr, nullptr, nullptr, tokens, unknownKeepsField };
 }
 
 constexpr QueryRow queryTable[] = {
@@ -90,16 +90,15 @@ constexpr QueryRow queryTable[] = {
     numeric(Query::GapSize, Grammar::DotsToMm, "DIAGNOSTIC REPORT GAPSIZE\r\n", &P::gapSize),
     numeric(Query::GapOffset, Grammar::DotsToMm, "DIAGNOSTIC REPORT GAPOFFSET\r\n", &P::gapOffset),
     integer(Query::PrintOut, "DIAGNOSTIC REPORT PRINTOUT\r\n", &P::printOut),
-    paired(Query::Offset, "DIAGNOSTIC REPORT OFFSET\r\n", &P::offset, "DIAGNOSTIC REPORT OFFSETBASE\r\n",
-           &P::offsetBase),
+    paired(
+        Query::Offset, "DIAGNOSTIC REPORT OFFSET\r\n", &P::offset, "DIAGNOSTIC REPORT OFFSETBASE\r\n", &P::offsetBase),
     integer(Query::Direction, "DIAGNOSTIC REPORT DIRCTION\r\n", &P::direction),
     integer(Query::Mirror, "DIAGNOSTIC REPORT MIRROR\r\n", &P::mirror),
     integer(Query::ReferenceX, "DIAGNOSTIC REPORT REFERENCEX\r\n", &P::referenceX),
     integer(Query::ReferenceY, "DIAGNOSTIC REPORT REFERENCEY\r\n", &P::referenceY),
-    paired(Query::ShiftY, "DIAGNOSTIC REPORT SHIFT\r\n", &P::shiftY, "DIAGNOSTIC REPORT SHIFTBASE\r\n",
-           &P::shiftYBase),
-    paired(Query::ShiftX, "DIAGNOSTIC REPORT SHIFTX\r\n", &P::shiftX, "DIAGNOSTIC REPORT SHIFTXBASE\r\n",
-           &P::shiftXBase),
+    paired(Query::ShiftY, "DIAGNOSTIC REPORT SHIFT\r\n", &P::shiftY, "DIAGNOSTIC REPORT SHIFTBASE\r\n", &P::shiftYBase),
+    paired(
+        Query::ShiftX, "DIAGNOSTIC REPORT SHIFTX\r\n", &P::shiftX, "DIAGNOSTIC REPORT SHIFTXBASE\r\n", &P::shiftXBase),
     integer(Query::GapIntensity, "DIAGNOSTIC REPORT GAPINTEN\r\n", &P::gapIntensity),
     integer(Query::BlineIntensity, "DIAGNOSTIC REPORT BLINEINTEN\r\n", &P::blineIntensity),
     integer(Query::Ribbon, "DIAGNOSTIC REPORT RIBBON\r\n", &P::ribbon),
@@ -185,7 +184,7 @@ bool queryOptionFlag(CDeviceInterface &port, const QString &command, qint32 &fie
 {
     if (!sendCommand(port, command))
         return false;
-    std::array<char, 255> buffer{};
+    std::array<char, 255> buffer {};
     // A negative count is a connection error, not an answer.
     if (port.Read(buffer.data(), static_cast<qint32>(buffer.size()), queryWaitMs) <= 0)
         return false;
@@ -284,7 +283,7 @@ std::optional<QString> cutterWord(const char *prefix, std::span<const Token> tok
 
 QString ribbonErrLenText(const QString &sensitivity)
 {
-    static constexpr const char *words[] = {"LOW", "MIDDLE", "HIGHT"};
+    static constexpr const char *words[] = { "LOW", "MIDDLE", "HIGHT" };
     for (const char *word : words) {
         if (sensitivity == QLatin1String(word))
             return QStringLiteral("SET RIBBONERRLEN %1\r\n").arg(QLatin1String(word));
@@ -310,56 +309,57 @@ struct SettingRow {
 };
 
 constexpr SettingRow settingTable[] = {
-    {Setting::Speed, [](const P &p) -> std::optional<QString> { return line("SPEED %d\r\n", p.speed); }},
-    {Setting::Density, [](const P &p) -> std::optional<QString> { return line("DENSITY %d\r\n", p.density); }},
-    {Setting::Size,
-     [](const P &p) -> std::optional<QString> {
-         return QString::asprintf("SIZE %dmm,%dmm\r\n", p.paperWidth, p.paperHeight);
-     }},
-    {Setting::Offset, [](const P &p) -> std::optional<QString> { return line("OFFSET %d dot\r\n", p.offset); }},
-    {Setting::Shift,
-     [](const P &p) -> std::optional<QString> { return QString::asprintf("SHIFT %d,%d\r\n", p.shiftX, p.shiftY); }},
-    {Setting::Ribbon, [](const P &p) -> std::optional<QString> { return onOff("SET RIBBON ", p.ribbon, "ON", "OFF"); }},
-    {Setting::RibbonErrLen, [](const P &p) -> std::optional<QString> { return ribbonErrLenText(p.ribbonErrLen); }},
-    {Setting::SensorRef,
-     [](const P &p) -> std::optional<QString> { return onOff("SET SENSOR_REF ", p.sensorRef, "AUTO", "MANUAL"); }},
-    {Setting::SensorSta,
-     [](const P &p) -> std::optional<QString> { return onOff("SET SENSOR_STA ", p.sensorSta, "SPECIAL", "NORMAL"); }},
-    {Setting::RibbonEnd,
-     [](const P &p) -> std::optional<QString> { return onOff("SET RIBBONEND ", p.ribbonEnd, "ON", "OFF"); }},
-    {Setting::ZDarkness, [](const P &p) -> std::optional<QString> { return line("~SD%d\r\n", p.zDarkness); }},
-    {Setting::ZFeedHeadClose,
-     [](const P &p) -> std::optional<QString> {
-         const char *letter = tokenWord(headCloseTokens, p.zFeedHeadClose);
-         return QLatin1String("^MF,") + QLatin1String(letter ? letter : "") + QLatin1String("\r\n");
-     }},
-    {Setting::ZSpeed, [](const P &p) -> std::optional<QString> { return line("^PR%d\r\n", p.zSpeed); }},
-    {Setting::ZPosition, [](const P &p) -> std::optional<QString> { return line("~TA%03d\r\n", p.zPosition); }},
-    {Setting::ZLabelWidth, [](const P &p) -> std::optional<QString> { return line("~PW%02d\r\n", p.zLabelWidth); }},
-    {Setting::ZLabelTop, [](const P &p) -> std::optional<QString> { return line("~LT%d\r\n", p.zLabelTop); }},
-    {Setting::ZLabelShift, [](const P &p) -> std::optional<QString> { return line("~LS%d\r\n", p.zLabelShift); }},
-    {Setting::BaudRate, [](const P &p) -> std::optional<QString> { return baudRateText(p.baudRate); }},
-    {Setting::Network,
-     [](const P &p) -> std::optional<QString> {
-         if (p.dhcp != 0)
-             return QStringLiteral("NET DHCP\r\n");
-         return quotedTriple("NET IP", p.netIp, p.netMask, p.netGateway);
-     }},
-    {Setting::WifiSsid, [](const P &p) -> std::optional<QString> { return quoted("WLAN SSID", p.wifiSsid); }},
-    {Setting::WifiPassword, [](const P &p) -> std::optional<QString> { return quoted("WLAN PWD", p.wifiPassword); }},
-    {Setting::WifiNetwork,
-     [](const P &p) -> std::optional<QString> {
-         if (p.wifiDhcp != 0)
-             return QStringLiteral("WLAN DHCP\r\n");
-         return quotedTriple("WLAN IP", p.wifiIp, p.wifiMask, p.wifiGateway);
-     }},
-    {Setting::CutBack,
-     [](const P &p) { return cutterWord("WRITEC ", cutBackTokens, p.cutBack); }},
-    {Setting::CutReverse,
-     [](const P &p) { return cutterWord("WRITEC ", cutReverseTokens, p.cutReverse); }},
-    {Setting::CutBackLen,
-     [](const P &p) -> std::optional<QString> { return line("WRITEC CUTBACKLEN,%d\r\n", p.cutBackLen); }},
-    {Setting::CutMode, [](const P &p) { return cutterWord("WRITEC CUTMODE", cutModeTokens, p.cutMode); }},
+    { Setting::Speed, [](const P &p) -> std::optional<QString> { return line("SPEED %d\r\n", p.speed); } },
+    { Setting::Density, [](const P &p) -> std::optional<QString> { return line("DENSITY %d\r\n", p.density); } },
+    { Setting::Size,
+        [](const P &p) -> std::optional<QString> {
+            return QString::asprintf("SIZE %dmm,%dmm\r\n", p.paperWidth, p.paperHeight);
+        } },
+    { Setting::Offset, [](const P &p) -> std::optional<QString> { return line("OFFSET %d dot\r\n", p.offset); } },
+    { Setting::Shift,
+        [](const P &p) -> std::optional<QString> { return QString::asprintf("SHIFT %d,%d\r\n", p.shiftX, p.shiftY); } },
+    { Setting::Ribbon,
+        [](const P &p) -> std::optional<QString> { return onOff("SET RIBBON ", p.ribbon, "ON", "OFF"); } },
+    { Setting::RibbonErrLen, [](const P &p) -> std::optional<QString> { return ribbonErrLenText(p.ribbonErrLen); } },
+    { Setting::SensorRef,
+        [](const P &p) -> std::optional<QString> { return onOff("SET SENSOR_REF ", p.sensorRef, "AUTO", "MANUAL"); } },
+    { Setting::SensorSta,
+        [](const P &p) -> std::optional<QString> {
+            return onOff("SET SENSOR_STA ", p.sensorSta, "SPECIAL", "NORMAL");
+        } },
+    { Setting::RibbonEnd,
+        [](const P &p) -> std::optional<QString> { return onOff("SET RIBBONEND ", p.ribbonEnd, "ON", "OFF"); } },
+    { Setting::ZDarkness, [](const P &p) -> std::optional<QString> { return line("~SD%d\r\n", p.zDarkness); } },
+    { Setting::ZFeedHeadClose,
+        [](const P &p) -> std::optional<QString> {
+            const char *letter = tokenWord(headCloseTokens, p.zFeedHeadClose);
+            return QLatin1String("^MF,") + QLatin1String(letter ? letter : "") + QLatin1String("\r\n");
+        } },
+    { Setting::ZSpeed, [](const P &p) -> std::optional<QString> { return line("^PR%d\r\n", p.zSpeed); } },
+    { Setting::ZPosition, [](const P &p) -> std::optional<QString> { return line("~TA%03d\r\n", p.zPosition); } },
+    { Setting::ZLabelWidth, [](const P &p) -> std::optional<QString> { return line("~PW%02d\r\n", p.zLabelWidth); } },
+    { Setting::ZLabelTop, [](const P &p) -> std::optional<QString> { return line("~LT%d\r\n", p.zLabelTop); } },
+    { Setting::ZLabelShift, [](const P &p) -> std::optional<QString> { return line("~LS%d\r\n", p.zLabelShift); } },
+    { Setting::BaudRate, [](const P &p) -> std::optional<QString> { return baudRateText(p.baudRate); } },
+    { Setting::Network,
+        [](const P &p) -> std::optional<QString> {
+            if (p.dhcp != 0)
+                return QStringLiteral("NET DHCP\r\n");
+            return quotedTriple("NET IP", p.netIp, p.netMask, p.netGateway);
+        } },
+    { Setting::WifiSsid, [](const P &p) -> std::optional<QString> { return quoted("WLAN SSID", p.wifiSsid); } },
+    { Setting::WifiPassword, [](const P &p) -> std::optional<QString> { return quoted("WLAN PWD", p.wifiPassword); } },
+    { Setting::WifiNetwork,
+        [](const P &p) -> std::optional<QString> {
+            if (p.wifiDhcp != 0)
+                return QStringLiteral("WLAN DHCP\r\n");
+            return quotedTriple("WLAN IP", p.wifiIp, p.wifiMask, p.wifiGateway);
+        } },
+    { Setting::CutBack, [](const P &p) { return cutterWord("WRITEC ", cutBackTokens, p.cutBack); } },
+    { Setting::CutReverse, [](const P &p) { return cutterWord("WRITEC ", cutReverseTokens, p.cutReverse); } },
+    { Setting::CutBackLen,
+        [](const P &p) -> std::optional<QString> { return line("WRITEC CUTBACKLEN,%d\r\n", p.cutBackLen); } },
+    { Setting::CutMode, [](const P &p) { return cutterWord("WRITEC CUTMODE", cutModeTokens, p.cutMode); } },
 };
 
 static_assert(inEnumOrder(settingTable, &SettingRow::setting, Setting::CutMode));
@@ -419,7 +419,7 @@ QString clockText(int year, int month, int day, int hour, int minute, int second
 {
     return QString::asprintf("YEAR = %02d\r\nMONTH = %02d\r\nDATE = %02d\r\nHOUR = %02d\r\nMINUTE = %02d\r\n"
                              "SECOND = %02d\r\n",
-                             year % 100, month, day, hour, minute, second);
+        year % 100, month, day, hour, minute, second);
 }
 
 bool setClock(CDeviceInterface &port, int year, int month, int day, int hour, int minute, int second)

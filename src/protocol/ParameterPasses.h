@@ -32,7 +32,7 @@ void readAllParameters(CDeviceInterface &port, PrinterParameters &params, const 
 
 // The settings of one page from params. Reports Start, Range 25 and
 // positions 1..26 (the last lies beyond the range, as the form expects).
-void writePageParameters(CDeviceInterface &port, const PrinterParameters &params, int page,
-                         const ProgressCallback &progress);
+void writePageParameters(
+    CDeviceInterface &port, const PrinterParameters &params, int page, const ProgressCallback &progress);
 
 } // namespace protocol

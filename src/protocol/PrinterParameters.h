@@ -17,9 +17,9 @@ struct FileEntry {
 // record beside its port object for the whole run. Integers are 32-bit signed
 // because the printer reports them that way; mm/dots give the unit.
 struct PrinterParameters {
-    std::array<qint32, 16> sensorTransmissive{};
-    std::array<qint32, 16> sensorReflective{};
-    std::array<qint32, 16> sensorAuxiliary{};
+    std::array<qint32, 16> sensorTransmissive {};
+    std::array<qint32, 16> sensorReflective {};
+    std::array<qint32, 16> sensorAuxiliary {};
     QString model;
     QString version;
     QString serial;
@@ -29,14 +29,14 @@ struct PrinterParameters {
     qint32 dpi = 0;
     qint32 speed = 0;
     qint32 density = 0;
-    qint32 paperWidth = 0;  // mm
+    qint32 paperWidth = 0; // mm
     qint32 paperHeight = 0; // mm
-    qint32 sensorMode = 0;  // 0 gap, 1 black mark, 2 continuous
-    qint32 gapSize = 0;     // mm
-    qint32 gapOffset = 0;   // mm
-    qint32 printOut = 0;    // 0 none, 1 tear off, 2 cut, 3 peel off
-    qint32 offset = 0;      // dots
-    qint32 offsetBase = 0;  // dots, read-only
+    qint32 sensorMode = 0; // 0 gap, 1 black mark, 2 continuous
+    qint32 gapSize = 0; // mm
+    qint32 gapOffset = 0; // mm
+    qint32 printOut = 0; // 0 none, 1 tear off, 2 cut, 3 peel off
+    qint32 offset = 0; // dots
+    qint32 offsetBase = 0; // dots, read-only
     qint32 direction = 0;
     qint32 mirror = 0;
     qint32 referenceX = 0;
@@ -76,8 +76,8 @@ struct PrinterParameters {
     QString wifiIp;
     QString wifiMask;
     QString wifiGateway;
-    qint32 cutMode = 0;    // 0 not reported, 1 normal, 2 no rollback
-    qint32 cutBack = 0;    // 0 not reported, 1 rollback, 2 no rollback
+    qint32 cutMode = 0; // 0 not reported, 1 normal, 2 no rollback
+    qint32 cutBack = 0; // 0 not reported, 1 rollback, 2 no rollback
     qint32 cutReverse = 0; // 0 not reported, 1 black on white, 2 white on black
     qint32 cutBackLen = 0; // dots
     qint32 dramTotal = 0;

@@ -63,4 +63,3 @@ qint32 parseCutBackLength(const QString &text)
 }
 
 } // namespace protocol
-

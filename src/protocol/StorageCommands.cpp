@@ -20,7 +20,7 @@ struct PlaceRow {
     MemoryPlace place;
     const char *word;
     char commandLetter; // KILL and DOWNLOAD
-    char queryLetter;   // DIAGNOSTIC REPORT keywords
+    char queryLetter; // DIAGNOSTIC REPORT keywords
     quint32 waitMs;
     qint32 P::*total;
     qint32 P::*free;
@@ -28,21 +28,21 @@ struct PlaceRow {
 };
 
 constexpr PlaceRow placeTable[] = {
-    {MemoryPlace::Dram, "DRAM", 'A', 'D', queryWaitMs, &P::dramTotal, &P::dramFree, &P::dramFiles},
-    {MemoryPlace::Flash, "FLASH", 'F', 'F', slowQueryWaitMs, &P::flashTotal, &P::flashFree, &P::flashFiles},
-    {MemoryPlace::Card, "CARD", 'E', 'C', slowQueryWaitMs, &P::cardTotal, &P::cardFree, &P::cardFiles},
+    { MemoryPlace::Dram, "DRAM", 'A', 'D', queryWaitMs, &P::dramTotal, &P::dramFree, &P::dramFiles },
+    { MemoryPlace::Flash, "FLASH", 'F', 'F', slowQueryWaitMs, &P::flashTotal, &P::flashFree, &P::flashFiles },
+    { MemoryPlace::Card, "CARD", 'E', 'C', slowQueryWaitMs, &P::cardTotal, &P::cardFree, &P::cardFiles },
 };
 
 const PlaceRow &rowOf(MemoryPlace place)
 {
-    return *std::find_if(std::begin(placeTable), std::end(placeTable),
-                         [place](const PlaceRow &row) { return row.place == place; });
+    return *std::find_if(
+        std::begin(placeTable), std::end(placeTable), [place](const PlaceRow &row) { return row.place == place; });
 }
 
 QString reportCommand(const PlaceRow &row, const char *keyword)
 {
     return QLatin1String("DIAGNOSTIC REPORT ") + QLatin1Char(row.queryLetter) + QLatin1String(keyword)
-           + QLatin1String("\r\n");
+        + QLatin1String("\r\n");
 }
 
 bool queryInteger(CDeviceInterface &port, const QString &command, quint32 waitMs, qint32 &field)
@@ -138,7 +138,7 @@ QList<FileEntry> parseFileList(const QString &reply)
         const qsizetype blank = line.indexOf(u' ');
         if (blank <= 0)
             continue;
-        files.append(FileEntry{line.first(blank).toString(), parseInteger(line.sliced(blank + 1))});
+        files.append(FileEntry { line.first(blank).toString(), parseInteger(line.sliced(blank + 1)) });
     }
     return files;
 }
@@ -159,8 +159,8 @@ bool queryFileList(CDeviceInterface &port, PrinterParameters &params, MemoryPlac
 
 bool deleteFile(CDeviceInterface &port, MemoryPlace place, const QString &name)
 {
-    const QString command = QStringLiteral("KILL %1,\"").arg(QLatin1Char(rowOf(place).commandLetter)) + name
-                            + QLatin1String("\"\r\n");
+    const QString command
+        = QStringLiteral("KILL %1,\"").arg(QLatin1Char(rowOf(place).commandLetter)) + name + QLatin1String("\"\r\n");
     QString reply;
     return query(port, command, slowQueryWaitMs, reply);
 }
@@ -174,21 +174,22 @@ QString downloadHeader(const QString &placeWord, const QString &fileName, qint64
 {
     QString header = QStringLiteral("DOWNLOAD ");
     const auto row = std::find_if(std::begin(placeTable), std::end(placeTable),
-                                  [&placeWord](const PlaceRow &r) { return placeWord == QLatin1String(r.word); });
+        [&placeWord](const PlaceRow &r) { return placeWord == QLatin1String(r.word); });
     if (row != std::end(placeTable))
         header += QLatin1Char(row->commandLetter) + QLatin1String(",");
     return header + fileName + QLatin1Char(',') + QString::number(size) + QLatin1Char(',');
 }
 
 void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
-                  const ProgressCallback &progress)
+    const ProgressCallback &progress)
 {
     sendCommand(port, downloadHeader(placeWord, fileName, data.size()));
     const qsizetype chunks = (data.size() + downloadChunkSize - 1) / downloadChunkSize;
     reportProgress(progress, ProgressReport::Range, static_cast<qint32>(chunks));
     for (qsizetype chunk = 0; chunk < chunks; ++chunk) {
-        const QByteArrayView part = data.sliced(chunk * downloadChunkSize).first(
-            std::min<qsizetype>(downloadChunkSize, data.size() - chunk * downloadChunkSize));
+        const QByteArrayView part
+            = data.sliced(chunk * downloadChunkSize)
+                  .first(std::min<qsizetype>(downloadChunkSize, data.size() - chunk * downloadChunkSize));
         port.Write(part.data(), static_cast<qint32>(part.size()));
         reportProgress(progress, ProgressReport::Position, static_cast<qint32>(chunk + 1));
     }

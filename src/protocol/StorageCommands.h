@@ -42,6 +42,6 @@ QString downloadHeader(const QString &placeWord, const QString &fileName, qint64
 // Header, data in 8192-byte chunks with a progress report per chunk, CR LF.
 // Errors go unnoticed by design: the traffic log shows what was written.
 void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
-                  const ProgressCallback &progress);
+    const ProgressCallback &progress);
 
 } // namespace protocol

@@ -40,7 +40,7 @@ void CatalogueTest::resetKeepsTheFiveBesideTheRecord()
     params.ribbonErrLen = QStringLiteral("LOW");
     params.dataBits = 7;
     params.stopBits = 2;
-    params.flashFiles.append(FileEntry{QStringLiteral("A.BAS"), 3});
+    params.flashFiles.append(FileEntry { QStringLiteral("A.BAS"), 3 });
     params.sensorReflective[3] = 9;
     params.serialQueried = params.networkQueried = params.bluetoothQueried = params.wifiQueried = 1;
     params.statusByte = 0x20;
@@ -100,15 +100,14 @@ void CatalogueTest::queryWordsAndGrammars_data()
         FIELD(ribbonErrLen), QStringLiteral("HIGHT"));
     row("sensor threshold", Query::SensorRef, "DIAGNOSTIC REPORT AUTOTHRESHOLD\r\n", "1\r\n", FIELD(sensorRef), 1);
     row("sensor state", Query::SensorSta, "DIAGNOSTIC REPORT SENSORSTA\r\n", "1\r\n", FIELD(sensorSta), 1);
-    row("continuous intensity", Query::ConIntensity, "DIAGNOSTIC REPORT CONINTEN\r\n", "3\r\n",
-        FIELD(conIntensity), 3);
+    row("continuous intensity", Query::ConIntensity, "DIAGNOSTIC REPORT CONINTEN\r\n", "3\r\n", FIELD(conIntensity), 3);
     row("ribbon end 1", Query::RibbonEnd, "DIAGNOSTIC REPORT RIBBONEND\r\n", "1\r\n", FIELD(ribbonEnd), 1);
     row("ribbon end ON is not 1", Query::RibbonEnd, "DIAGNOSTIC REPORT RIBBONEND\r\n", "ON\r\n", FIELD(ribbonEnd), 0);
     row("ribbon end 11 is not 1", Query::RibbonEnd, "DIAGNOSTIC REPORT RIBBONEND\r\n", "11\r\n", FIELD(ribbonEnd), 0);
     row("second speed", Query::ZSpeed, "DIAGNOSTIC REPORT ZSPEED\r\n", "4\r\n", FIELD(zSpeed), 4);
     row("second darkness", Query::ZDarkness, "DIAGNOSTIC REPORT ZDARKNESS\r\n", "30\r\n", FIELD(zDarkness), 30);
-    row("head close L", Query::ZFeedHeadClose, "DIAGNOSTIC REPORT ZFEEDHEADCLOSE\r\n", "L\r\n",
-        FIELD(zFeedHeadClose), 3);
+    row("head close L", Query::ZFeedHeadClose, "DIAGNOSTIC REPORT ZFEEDHEADCLOSE\r\n", "L\r\n", FIELD(zFeedHeadClose),
+        3);
     row("head close unknown keeps value", Query::ZFeedHeadClose, "DIAGNOSTIC REPORT ZFEEDHEADCLOSE\r\n", "X\r\n",
         FIELD(zFeedHeadClose), 99);
     row("tear-off position", Query::ZPosition, "DIAGNOSTIC REPORT ZPOSITION\r\n", "-5\r\n", FIELD(zPosition), -5);
@@ -139,15 +138,14 @@ void CatalogueTest::queryWordsAndGrammars_data()
         QStringLiteral("127.0.0.8"));
     row("wifi mask", Query::WifiMask, "DIAGNOSTIC REPORT WIFIMASK\r\n", "255.255.0.0\r\n", FIELD(wifiMask),
         QStringLiteral("255.255.0.0"));
-    row("wifi gateway", Query::WifiGateway, "DIAGNOSTIC REPORT WIFIGATEWAY\r\n", "127.0.0.2\r\n",
-        FIELD(wifiGateway), QStringLiteral("127.0.0.2"));
+    row("wifi gateway", Query::WifiGateway, "DIAGNOSTIC REPORT WIFIGATEWAY\r\n", "127.0.0.2\r\n", FIELD(wifiGateway),
+        QStringLiteral("127.0.0.2"));
     row("cut mode NOBACK", Query::CutMode, "READC CUTMODE\r\n", "NOBACK\r\n", FIELD(cutMode), 2);
     row("cut mode lower case is unknown", Query::CutMode, "READC CUTMODE\r\n", "normal\r\n", FIELD(cutMode), 0);
     row("cut back NO", Query::CutBack, "READC CUTBACK\r\n", "CUTBACKNO\r\n", FIELD(cutBack), 2);
     row("cut reverse YES", Query::CutReverse, "READC CUTREVERSE\r\n", "CUTREVERSEYES\r\n", FIELD(cutReverse), 2);
     row("cut back length with dot", Query::CutBackLen, "READC CUTBACKLEN\r\n", "40 dot\r\n", FIELD(cutBackLen), 40);
-    row("cut back length glued dot", Query::CutBackLen, "READC CUTBACKLEN\r\n", " 25dots \r\n", FIELD(cutBackLen),
-        25);
+    row("cut back length glued dot", Query::CutBackLen, "READC CUTBACKLEN\r\n", " 25dots \r\n", FIELD(cutBackLen), 25);
     row("cut back length word alone", Query::CutBackLen, "READC CUTBACKLEN\r\n", "dot\r\n", FIELD(cutBackLen), 0);
 }
 
@@ -168,9 +166,9 @@ void CatalogueTest::queryWordsAndGrammars()
     if (query == Query::GapSize || query == Query::GapOffset)
         params.dpi = 200;
     QVERIFY(runQuery(port, params, query));
-    QCOMPARE(port.writes(), QList<QByteArray>{command});
+    QCOMPARE(port.writes(), QList<QByteArray> { command });
     QCOMPARE(field(params), expected);
-    QCOMPARE(port.readWaits(), QList<quint32>{queryWaitMs});
+    QCOMPARE(port.readWaits(), QList<quint32> { queryWaitMs });
 }
 
 void CatalogueTest::failedQueryKeepsField()
@@ -227,7 +225,7 @@ void CatalogueTest::pairedQueries()
         port.answer(offset, "-3\r\n");
         port.answer(offsetBase, "12\r\n");
         QVERIFY(runQuery(port, params, Query::Offset));
-        QCOMPARE(port.writes(), (QList<QByteArray>{offset, offsetBase}));
+        QCOMPARE(port.writes(), (QList<QByteArray> { offset, offsetBase }));
         QCOMPARE(params.offset, -3);
         QCOMPARE(params.offsetBase, 12);
     }
@@ -236,7 +234,7 @@ void CatalogueTest::pairedQueries()
         ScriptedPort port;
         PrinterParameters params;
         QVERIFY(!runQuery(port, params, Query::ShiftY));
-        QCOMPARE(port.writes(), QList<QByteArray>{"DIAGNOSTIC REPORT SHIFT\r\n"});
+        QCOMPARE(port.writes(), QList<QByteArray> { "DIAGNOSTIC REPORT SHIFT\r\n" });
     }
     {
         // The first command could not be sent: the base is still asked.
@@ -245,8 +243,8 @@ void CatalogueTest::pairedQueries()
         port.failWriteOf("DIAGNOSTIC REPORT SHIFTX\r\n");
         port.answer("DIAGNOSTIC REPORT SHIFTXBASE\r\n", "4\r\n");
         QVERIFY(!runQuery(port, params, Query::ShiftX));
-        QCOMPARE(port.writes(),
-                 (QList<QByteArray>{"DIAGNOSTIC REPORT SHIFTX\r\n", "DIAGNOSTIC REPORT SHIFTXBASE\r\n"}));
+        QCOMPARE(
+            port.writes(), (QList<QByteArray> { "DIAGNOSTIC REPORT SHIFTX\r\n", "DIAGNOSTIC REPORT SHIFTXBASE\r\n" }));
         QCOMPARE(params.shiftXBase, 4);
         QCOMPARE(port.readWaits().size(), 1);
     }
@@ -272,8 +270,8 @@ void CatalogueTest::optionFlags_data()
                                      << FIELD(hasEthernet) << 0 << QByteArray() << false << QVariant(7);
     QTest::newRow("connection error keeps") << Query::HasSerial << QByteArray("DIAGNOSTIC REPORT ISSERIAL\r\n")
                                             << FIELD(hasSerial) << -1 << QByteArray() << false << QVariant(7);
-    QTest::newRow("peeler") << Query::HasPeeler << QByteArray("DIAGNOSTIC REPORT ISPEEL\r\n") << FIELD(hasPeeler)
-                            << 0 << QByteArray("1\r\n") << true << QVariant(1);
+    QTest::newRow("peeler") << Query::HasPeeler << QByteArray("DIAGNOSTIC REPORT ISPEEL\r\n") << FIELD(hasPeeler) << 0
+                            << QByteArray("1\r\n") << true << QVariant(1);
 }
 
 void CatalogueTest::optionFlags()
@@ -292,12 +290,12 @@ void CatalogueTest::optionFlags()
     else
         port.queueReply(reply);
     PrinterParameters params;
-    params.hasWifi = params.hasCutter = params.hasBluetooth = params.hasEthernet = params.hasSerial =
-        params.hasPeeler = 7;
+    params.hasWifi = params.hasCutter = params.hasBluetooth = params.hasEthernet = params.hasSerial = params.hasPeeler
+        = 7;
     QCOMPARE(runQuery(port, params, query), answered);
-    QCOMPARE(port.writes(), QList<QByteArray>{command});
-    QCOMPARE(port.readCapacities(), QList<qint32>{255});
-    QCOMPARE(port.readWaits(), QList<quint32>{queryWaitMs});
+    QCOMPARE(port.writes(), QList<QByteArray> { command });
+    QCOMPARE(port.readCapacities(), QList<qint32> { 255 });
+    QCOMPARE(port.readWaits(), QList<quint32> { queryWaitMs });
     QCOMPARE(field(params), flag);
 }
 
@@ -310,79 +308,119 @@ void CatalogueTest::settings_data()
     auto row = [](const char *name, Setting s, Setup setup, const char *sent) {
         QTest::newRow(name) << s << setup << QByteArray(sent);
     };
-    row("speed", Setting::Speed, [](PrinterParameters &p) { p.speed = 5; }, "SPEED 5\r\n");
-    row("density", Setting::Density, [](PrinterParameters &p) { p.density = 12; }, "DENSITY 12\r\n");
-    row("size", Setting::Size, [](PrinterParameters &p) { p.paperWidth = 100, p.paperHeight = 50; },
+    row(
+        "speed", Setting::Speed, [](PrinterParameters &p) { p.speed = 5; }, "SPEED 5\r\n");
+    row(
+        "density", Setting::Density, [](PrinterParameters &p) { p.density = 12; }, "DENSITY 12\r\n");
+    row(
+        "size", Setting::Size, [](PrinterParameters &p) { p.paperWidth = 100, p.paperHeight = 50; },
         "SIZE 100mm,50mm\r\n");
-    row("offset", Setting::Offset, [](PrinterParameters &p) { p.offset = -3; }, "OFFSET -3 dot\r\n");
-    row("shift x then y", Setting::Shift, [](PrinterParameters &p) { p.shiftX = 2, p.shiftY = -1; },
-        "SHIFT 2,-1\r\n");
-    row("ribbon on", Setting::Ribbon, [](PrinterParameters &p) { p.ribbon = 2; }, "SET RIBBON ON\r\n");
-    row("ribbon off", Setting::Ribbon, [](PrinterParameters &p) { p.ribbon = 0; }, "SET RIBBON OFF\r\n");
-    row("ribbon sensitivity word", Setting::RibbonErrLen,
+    row(
+        "offset", Setting::Offset, [](PrinterParameters &p) { p.offset = -3; }, "OFFSET -3 dot\r\n");
+    row(
+        "shift x then y", Setting::Shift, [](PrinterParameters &p) { p.shiftX = 2, p.shiftY = -1; }, "SHIFT 2,-1\r\n");
+    row(
+        "ribbon on", Setting::Ribbon, [](PrinterParameters &p) { p.ribbon = 2; }, "SET RIBBON ON\r\n");
+    row(
+        "ribbon off", Setting::Ribbon, [](PrinterParameters &p) { p.ribbon = 0; }, "SET RIBBON OFF\r\n");
+    row(
+        "ribbon sensitivity word", Setting::RibbonErrLen,
         [](PrinterParameters &p) { p.ribbonErrLen = QStringLiteral("MIDDLE"); }, "SET RIBBONERRLEN MIDDLE\r\n");
-    row("ribbon sensitivity HIGHT", Setting::RibbonErrLen,
+    row(
+        "ribbon sensitivity HIGHT", Setting::RibbonErrLen,
         [](PrinterParameters &p) { p.ribbonErrLen = QStringLiteral("HIGHT"); }, "SET RIBBONERRLEN HIGHT\r\n");
-    row("ribbon sensitivity number", Setting::RibbonErrLen,
+    row(
+        "ribbon sensitivity number", Setting::RibbonErrLen,
         [](PrinterParameters &p) { p.ribbonErrLen = QStringLiteral("12"); }, "SET RIBBONERRLEN 12\r\n");
-    row("ribbon sensitivity lower case", Setting::RibbonErrLen,
+    row(
+        "ribbon sensitivity lower case", Setting::RibbonErrLen,
         [](PrinterParameters &p) { p.ribbonErrLen = QStringLiteral("low"); }, "SET RIBBONERRLEN 0\r\n");
-    row("sensor ref auto", Setting::SensorRef, [](PrinterParameters &p) { p.sensorRef = 1; },
+    row(
+        "sensor ref auto", Setting::SensorRef, [](PrinterParameters &p) { p.sensorRef = 1; },
         "SET SENSOR_REF AUTO\r\n");
-    row("sensor ref manual", Setting::SensorRef, [](PrinterParameters &) {}, "SET SENSOR_REF MANUAL\r\n");
-    row("sensor state special", Setting::SensorSta, [](PrinterParameters &p) { p.sensorSta = 1; },
+    row(
+        "sensor ref manual", Setting::SensorRef, [](PrinterParameters &) {}, "SET SENSOR_REF MANUAL\r\n");
+    row(
+        "sensor state special", Setting::SensorSta, [](PrinterParameters &p) { p.sensorSta = 1; },
         "SET SENSOR_STA SPECIAL\r\n");
-    row("sensor state normal", Setting::SensorSta, [](PrinterParameters &) {}, "SET SENSOR_STA NORMAL\r\n");
-    row("ribbon end on", Setting::RibbonEnd, [](PrinterParameters &p) { p.ribbonEnd = 1; }, "SET RIBBONEND ON\r\n");
-    row("ribbon end off", Setting::RibbonEnd, [](PrinterParameters &) {}, "SET RIBBONEND OFF\r\n");
-    row("darkness", Setting::ZDarkness, [](PrinterParameters &p) { p.zDarkness = 30; }, "~SD30\r\n");
-    row("head close feed", Setting::ZFeedHeadClose, [](PrinterParameters &p) { p.zFeedHeadClose = 1; },
-        "^MF,F\r\n");
-    row("head close out of range", Setting::ZFeedHeadClose, [](PrinterParameters &p) { p.zFeedHeadClose = 4; },
+    row(
+        "sensor state normal", Setting::SensorSta, [](PrinterParameters &) {}, "SET SENSOR_STA NORMAL\r\n");
+    row(
+        "ribbon end on", Setting::RibbonEnd, [](PrinterParameters &p) { p.ribbonEnd = 1; }, "SET RIBBONEND ON\r\n");
+    row(
+        "ribbon end off", Setting::RibbonEnd, [](PrinterParameters &) {}, "SET RIBBONEND OFF\r\n");
+    row(
+        "darkness", Setting::ZDarkness, [](PrinterParameters &p) { p.zDarkness = 30; }, "~SD30\r\n");
+    row(
+        "head close feed", Setting::ZFeedHeadClose, [](PrinterParameters &p) { p.zFeedHeadClose = 1; }, "^MF,F\r\n");
+    row(
+        "head close out of range", Setting::ZFeedHeadClose, [](PrinterParameters &p) { p.zFeedHeadClose = 4; },
         "^MF,\r\n");
-    row("second speed", Setting::ZSpeed, [](PrinterParameters &p) { p.zSpeed = 4; }, "^PR4\r\n");
-    row("tear-off negative", Setting::ZPosition, [](PrinterParameters &p) { p.zPosition = -5; }, "~TA-05\r\n");
-    row("tear-off positive", Setting::ZPosition, [](PrinterParameters &p) { p.zPosition = 12; }, "~TA012\r\n");
-    row("print width", Setting::ZLabelWidth, [](PrinterParameters &p) { p.zLabelWidth = 7; }, "~PW07\r\n");
-    row("label top", Setting::ZLabelTop, [](PrinterParameters &p) { p.zLabelTop = -3; }, "~LT-3\r\n");
-    row("label shift", Setting::ZLabelShift, [](PrinterParameters &p) { p.zLabelShift = 8; }, "~LS8\r\n");
-    row("baud 9600", Setting::BaudRate, [](PrinterParameters &p) { p.baudRate = 9600; }, "SET COM1 96\r\n");
-    row("baud 230400", Setting::BaudRate, [](PrinterParameters &p) { p.baudRate = 230400; }, "SET COM1 230\r\n");
-    row("baud 19200", Setting::BaudRate, [](PrinterParameters &p) { p.baudRate = 19200; }, "SET COM1 115\r\n");
-    row("net dhcp", Setting::Network, [](PrinterParameters &p) { p.dhcp = 1; }, "NET DHCP\r\n");
-    row("net fixed", Setting::Network,
+    row(
+        "second speed", Setting::ZSpeed, [](PrinterParameters &p) { p.zSpeed = 4; }, "^PR4\r\n");
+    row(
+        "tear-off negative", Setting::ZPosition, [](PrinterParameters &p) { p.zPosition = -5; }, "~TA-05\r\n");
+    row(
+        "tear-off positive", Setting::ZPosition, [](PrinterParameters &p) { p.zPosition = 12; }, "~TA012\r\n");
+    row(
+        "print width", Setting::ZLabelWidth, [](PrinterParameters &p) { p.zLabelWidth = 7; }, "~PW07\r\n");
+    row(
+        "label top", Setting::ZLabelTop, [](PrinterParameters &p) { p.zLabelTop = -3; }, "~LT-3\r\n");
+    row(
+        "label shift", Setting::ZLabelShift, [](PrinterParameters &p) { p.zLabelShift = 8; }, "~LS8\r\n");
+    row(
+        "baud 9600", Setting::BaudRate, [](PrinterParameters &p) { p.baudRate = 9600; }, "SET COM1 96\r\n");
+    row(
+        "baud 230400", Setting::BaudRate, [](PrinterParameters &p) { p.baudRate = 230400; }, "SET COM1 230\r\n");
+    row(
+        "baud 19200", Setting::BaudRate, [](PrinterParameters &p) { p.baudRate = 19200; }, "SET COM1 115\r\n");
+    row(
+        "net dhcp", Setting::Network, [](PrinterParameters &p) { p.dhcp = 1; }, "NET DHCP\r\n");
+    row(
+        "net fixed", Setting::Network,
         [](PrinterParameters &p) {
             p.netIp = QStringLiteral("127.0.0.5");
             p.netMask = QStringLiteral("255.0.0.0");
             p.netGateway = QStringLiteral("127.0.0.1");
         },
         "NET IP \"127.0.0.5\",\"255.0.0.0\",\"127.0.0.1\"\r\n");
-    row("wifi ssid unescaped", Setting::WifiSsid, [](PrinterParameters &p) { p.wifiSsid = QStringLiteral("a\"%1"); },
+    row(
+        "wifi ssid unescaped", Setting::WifiSsid, [](PrinterParameters &p) { p.wifiSsid = QStringLiteral("a\"%1"); },
         "WLAN SSID \"a\"%1\"\r\n");
-    row("wifi password", Setting::WifiPassword, [](PrinterParameters &p) { p.wifiPassword = QStringLiteral("pw"); },
+    row(
+        "wifi password", Setting::WifiPassword, [](PrinterParameters &p) { p.wifiPassword = QStringLiteral("pw"); },
         "WLAN PWD \"pw\"\r\n");
-    row("wifi dhcp", Setting::WifiNetwork, [](PrinterParameters &p) { p.wifiDhcp = 1; }, "WLAN DHCP\r\n");
-    row("wifi fixed", Setting::WifiNetwork,
+    row(
+        "wifi dhcp", Setting::WifiNetwork, [](PrinterParameters &p) { p.wifiDhcp = 1; }, "WLAN DHCP\r\n");
+    row(
+        "wifi fixed", Setting::WifiNetwork,
         [](PrinterParameters &p) {
             p.wifiIp = QStringLiteral("%2");
             p.wifiMask = QStringLiteral("m");
             p.wifiGateway = QStringLiteral("g");
         },
         "WLAN IP \"%2\",\"m\",\"g\"\r\n");
-    row("cut back yes", Setting::CutBack, [](PrinterParameters &p) { p.cutBack = 1; }, "WRITEC CUTBACKYES\r\n");
-    row("cut back no", Setting::CutBack, [](PrinterParameters &p) { p.cutBack = 2; }, "WRITEC CUTBACKNO\r\n");
-    row("cut back unknown", Setting::CutBack, [](PrinterParameters &) {}, "");
-    row("cut reverse no", Setting::CutReverse, [](PrinterParameters &p) { p.cutReverse = 1; },
+    row(
+        "cut back yes", Setting::CutBack, [](PrinterParameters &p) { p.cutBack = 1; }, "WRITEC CUTBACKYES\r\n");
+    row(
+        "cut back no", Setting::CutBack, [](PrinterParameters &p) { p.cutBack = 2; }, "WRITEC CUTBACKNO\r\n");
+    row(
+        "cut back unknown", Setting::CutBack, [](PrinterParameters &) {}, "");
+    row(
+        "cut reverse no", Setting::CutReverse, [](PrinterParameters &p) { p.cutReverse = 1; },
         "WRITEC CUTREVERSENO\r\n");
-    row("cut reverse yes", Setting::CutReverse, [](PrinterParameters &p) { p.cutReverse = 2; },
+    row(
+        "cut reverse yes", Setting::CutReverse, [](PrinterParameters &p) { p.cutReverse = 2; },
         "WRITEC CUTREVERSEYES\r\n");
-    row("cut back length", Setting::CutBackLen, [](PrinterParameters &p) { p.cutBackLen = 40; },
+    row(
+        "cut back length", Setting::CutBackLen, [](PrinterParameters &p) { p.cutBackLen = 40; },
         "WRITEC CUTBACKLEN,40\r\n");
-    row("cut mode normal", Setting::CutMode, [](PrinterParameters &p) { p.cutMode = 1; },
-        "WRITEC CUTMODENORMAL\r\n");
-    row("cut mode no back", Setting::CutMode, [](PrinterParameters &p) { p.cutMode = 2; },
-        "WRITEC CUTMODENOBACK\r\n");
-    row("cut mode 0", Setting::CutMode, [](PrinterParameters &) {}, "");
+    row(
+        "cut mode normal", Setting::CutMode, [](PrinterParameters &p) { p.cutMode = 1; }, "WRITEC CUTMODENORMAL\r\n");
+    row(
+        "cut mode no back", Setting::CutMode, [](PrinterParameters &p) { p.cutMode = 2; }, "WRITEC CUTMODENOBACK\r\n");
+    row(
+        "cut mode 0", Setting::CutMode, [](PrinterParameters &) {}, "");
 }
 
 void CatalogueTest::settings()
@@ -405,7 +443,7 @@ void CatalogueTest::settingWithoutCommandSucceedsSilently()
     port.setWriteResult(0);
     PrinterParameters params;
     QVERIFY(sendSetting(port, params, Setting::CutMode)); // nothing to send
-    QVERIFY(!sendSetting(port, params, Setting::Speed));  // the write failed
+    QVERIFY(!sendSetting(port, params, Setting::Speed)); // the write failed
 }
 
 void CatalogueTest::actions()

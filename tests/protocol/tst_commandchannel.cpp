@@ -45,7 +45,7 @@ void CommandChannelTest::sendCommandWritesOnceAndNeedsEveryByte()
     ScriptedPort port;
     port.setWriteResult(writeResult);
     QCOMPARE(sendCommand(port, QStringLiteral("SELFTEST\r\n")), sent);
-    QCOMPARE(port.writes(), QList<QByteArray>{"SELFTEST\r\n"});
+    QCOMPARE(port.writes(), QList<QByteArray> { "SELFTEST\r\n" });
     QVERIFY(port.readWaits().isEmpty());
 }
 
@@ -82,8 +82,8 @@ void CommandChannelTest::readReply()
     QString out = QStringLiteral("stale");
     QCOMPARE(protocol::readReply(port, 1234, out), ok);
     QCOMPARE(out, text);
-    QCOMPARE(port.readWaits(), QList<quint32>{1234});
-    QCOMPARE(port.readCapacities(), QList<qint32>{replyBufferSize});
+    QCOMPARE(port.readWaits(), QList<quint32> { 1234 });
+    QCOMPARE(port.readCapacities(), QList<qint32> { replyBufferSize });
 }
 
 void CommandChannelTest::replyLongerThanBufferLeavesRestForNextRead()
@@ -122,8 +122,8 @@ void CommandChannelTest::queryStatus()
     QVERIFY(protocol::queryStatus(port, params));
     QCOMPARE(port.written(), QByteArray("\x1b!?"));
     QCOMPARE(params.statusByte, 255);
-    QCOMPARE(port.readWaits(), QList<quint32>{queryWaitMs});
-    QCOMPARE(port.readCapacities(), QList<qint32>{replyBufferSize});
+    QCOMPARE(port.readWaits(), QList<quint32> { queryWaitMs });
+    QCOMPARE(port.readCapacities(), QList<qint32> { replyBufferSize });
 }
 
 void CommandChannelTest::statusFailureKeepsEarlierByte()

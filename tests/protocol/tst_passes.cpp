@@ -27,46 +27,31 @@ QByteArray setting(const char *name)
 // each group's first query is answered.
 QList<QByteArray> commonQueries(bool answered)
 {
-    QList<QByteArray> q{"\x1b!?",
-                        setting("MODEL"),
-                        setting("VERSION"),
-                        setting("SERIAL"),
-                        report("MILAGE"),
-                        report("CUTCOUNTER"),
-                        report("DPI"),
-                        report("SPEED"),
-                        report("DENSITY"),
-                        report("PAPERWIDTH"),
-                        report("PAPERHEIGHT"),
-                        report("SENSORMODE"),
-                        report("REFERENCEX"),
-                        report("REFERENCEY"),
-                        report("GAPSIZE"),
-                        report("GAPOFFSET"),
-                        report("PRINTOUT"),
-                        report("DIRCTION"),
-                        report("MIRROR")};
-    q += answered ? QList<QByteArray>{report("OFFSET"), report("OFFSETBASE"), report("SHIFT"), report("SHIFTBASE"),
-                                      report("SHIFTX"), report("SHIFTXBASE")}
-                  : QList<QByteArray>{report("OFFSET"), report("SHIFT"), report("SHIFTX")};
-    q += {report("GAPINTEN"),   report("BLINEINTEN"),     report("RIBBON"),      report("RIBBONERRLEN"),
-          report("AUTOTHRESHOLD"), report("SENSORSTA"),   report("CONINTEN"),    report("RIBBONEND"),
-          report("ZSPEED"),     report("ZDARKNESS"),      report("ZFEEDHEADCLOSE"), report("ZPOSITION"),
-          report("ZLABELWIDTH"), report("ZLABELTOP"),     report("ZLABELSHIFT"), report("BAUDRATE")};
+    QList<QByteArray> q { "\x1b!?", setting("MODEL"), setting("VERSION"), setting("SERIAL"), report("MILAGE"),
+        report("CUTCOUNTER"), report("DPI"), report("SPEED"), report("DENSITY"), report("PAPERWIDTH"),
+        report("PAPERHEIGHT"), report("SENSORMODE"), report("REFERENCEX"), report("REFERENCEY"), report("GAPSIZE"),
+        report("GAPOFFSET"), report("PRINTOUT"), report("DIRCTION"), report("MIRROR") };
+    q += answered ? QList<QByteArray> { report("OFFSET"), report("OFFSETBASE"), report("SHIFT"), report("SHIFTBASE"),
+        report("SHIFTX"), report("SHIFTXBASE") }
+                  : QList<QByteArray> { report("OFFSET"), report("SHIFT"), report("SHIFTX") };
+    q += { report("GAPINTEN"), report("BLINEINTEN"), report("RIBBON"), report("RIBBONERRLEN"), report("AUTOTHRESHOLD"),
+        report("SENSORSTA"), report("CONINTEN"), report("RIBBONEND"), report("ZSPEED"), report("ZDARKNESS"),
+        report("ZFEEDHEADCLOSE"), report("ZPOSITION"), report("ZLABELWIDTH"), report("ZLABELTOP"),
+        report("ZLABELSHIFT"), report("BAUDRATE") };
     if (answered)
-        q += {report("PARITY"), report("DATABIT"), report("STOPBIT")};
+        q += { report("PARITY"), report("DATABIT"), report("STOPBIT") };
     q += report("DHCP");
     if (answered)
-        q += {report("IP ADDRESS"), report("SUBNET MASK"), report("DEFAULT GATEWAY")};
-    q += {report("BTNAME"), report("BTPINCODE"), report("ISBT"),     report("ISWIFI"),
-          report("ISETH"),  report("ISSERIAL"),  report("ISCUT"),    report("ISPEEL")};
+        q += { report("IP ADDRESS"), report("SUBNET MASK"), report("DEFAULT GATEWAY") };
+    q += { report("BTNAME"), report("BTPINCODE"), report("ISBT"), report("ISWIFI"), report("ISETH"), report("ISSERIAL"),
+        report("ISCUT"), report("ISPEEL") };
     return q;
 }
 
-const QList<QByteArray> wifiQueries{report("WIFISSID"), report("WIFIPWD"),  report("WIFIDHCP"),
-                                    report("WIFIIP"),   report("WIFIMASK"), report("WIFIGATEWAY")};
-const QList<QByteArray> cutterQueries{"READC CUTMODE\r\n", "READC CUTBACK\r\n", "READC CUTREVERSE\r\n",
-                                      "READC CUTBACKLEN\r\n"};
+const QList<QByteArray> wifiQueries { report("WIFISSID"), report("WIFIPWD"), report("WIFIDHCP"), report("WIFIIP"),
+    report("WIFIMASK"), report("WIFIGATEWAY") };
+const QList<QByteArray> cutterQueries { "READC CUTMODE\r\n", "READC CUTBACK\r\n", "READC CUTREVERSE\r\n",
+    "READC CUTBACKLEN\r\n" };
 
 // A printer with every option, answering every query.
 void answerEverything(ScriptedPort &port)
@@ -121,7 +106,7 @@ void answerEverything(ScriptedPort &port)
     port.answer(report("DEFAULT GATEWAY"), "127.0.0.1\r\n");
     port.answer(report("BTNAME"), "BT-1\r\n");
     port.answer(report("BTPINCODE"), "1234\r\n");
-    for (const char *option : {"ISBT", "ISWIFI", "ISETH", "ISSERIAL", "ISCUT", "ISPEEL"})
+    for (const char *option : { "ISBT", "ISWIFI", "ISETH", "ISSERIAL", "ISCUT", "ISPEEL" })
         port.answer(report(option), "1");
     port.answer(report("WIFISSID"), "Shop\r\n");
     port.answer(report("WIFIPWD"), "secret\r\n");
@@ -137,9 +122,9 @@ void answerEverything(ScriptedPort &port)
 
 Progress passProgress(qint32 range, qint32 lastPosition)
 {
-    Progress expected{{ProgressReport::Start, 0}, {ProgressReport::Range, range}};
+    Progress expected { { ProgressReport::Start, 0 }, { ProgressReport::Range, range } };
     for (qint32 position = 1; position <= lastPosition; ++position)
-        expected.append({ProgressReport::Position, position});
+        expected.append({ ProgressReport::Position, position });
     return expected;
 }
 
@@ -161,7 +146,7 @@ private:
     ProgressCallback record()
     {
         m_progress.clear();
-        return [this](ProgressReport report, qint32 value) { m_progress.append({report, value}); };
+        return [this](ProgressReport report, qint32 value) { m_progress.append({ report, value }); };
     }
 };
 
@@ -269,45 +254,36 @@ void PassesTest::writingPage_data()
     };
 
     QTest::newRow("basic") << 0 << everything
-                           << QList<QByteArray>{"SPEED 4\r\n",
-                                                "DENSITY 9\r\n",
-                                                "SIZE 100mm,60mm\r\n",
-                                                "OFFSET -3 dot\r\n",
-                                                "SHIFT 1,2\r\n",
-                                                "SET RIBBON ON\r\n",
-                                                "SET RIBBONERRLEN LOW\r\n",
-                                                "SET SENSOR_REF AUTO\r\n",
-                                                "SET SENSOR_STA NORMAL\r\n",
-                                                "SET RIBBONEND OFF\r\n"};
+                           << QList<QByteArray> { "SPEED 4\r\n", "DENSITY 9\r\n", "SIZE 100mm,60mm\r\n",
+                                  "OFFSET -3 dot\r\n", "SHIFT 1,2\r\n", "SET RIBBON ON\r\n", "SET RIBBONERRLEN LOW\r\n",
+                                  "SET SENSOR_REF AUTO\r\n", "SET SENSOR_STA NORMAL\r\n", "SET RIBBONEND OFF\r\n" };
     QTest::newRow("second dialect") << 1 << everything
-                                    << QList<QByteArray>{"~SD20\r\n", "^MF,L\r\n", "^PR5\r\n", "~TA-05\r\n",
-                                                         "~PW07\r\n", "~LT1\r\n", "~LS-2\r\n"};
-    QTest::newRow("empty page") << 2 << everything << QList<QByteArray>{};
-    QTest::newRow("serial") << 3 << everything << QList<QByteArray>{"SET COM1 115\r\n"};
+                                    << QList<QByteArray> { "~SD20\r\n", "^MF,L\r\n", "^PR5\r\n", "~TA-05\r\n",
+                                           "~PW07\r\n", "~LT1\r\n", "~LS-2\r\n" };
+    QTest::newRow("empty page") << 2 << everything << QList<QByteArray> {};
+    QTest::newRow("serial") << 3 << everything << QList<QByteArray> { "SET COM1 115\r\n" };
     QTest::newRow("serial not read") << 3 << with([](PrinterParameters &p) { p.serialQueried = 0; })
-                                     << QList<QByteArray>{};
-    QTest::newRow("network") << 4 << everything << QList<QByteArray>{"NET DHCP\r\n"};
+                                     << QList<QByteArray> {};
+    QTest::newRow("network") << 4 << everything << QList<QByteArray> { "NET DHCP\r\n" };
     QTest::newRow("network not read") << 4 << with([](PrinterParameters &p) { p.networkQueried = 0; })
-                                      << QList<QByteArray>{};
-    QTest::newRow("bluetooth") << 5 << everything << QList<QByteArray>{};
-    QTest::newRow("wifi fixed address")
-        << 6 << everything
-        << QList<QByteArray>{"WLAN SSID \"Shop\"\r\n", "WLAN PWD \"pw\"\r\n",
-                             "WLAN IP \"127.0.0.8\",\"255.0.0.0\",\"127.0.0.1\"\r\n"};
+                                      << QList<QByteArray> {};
+    QTest::newRow("bluetooth") << 5 << everything << QList<QByteArray> {};
+    QTest::newRow("wifi fixed address") << 6 << everything
+                                        << QList<QByteArray> { "WLAN SSID \"Shop\"\r\n", "WLAN PWD \"pw\"\r\n",
+                                               "WLAN IP \"127.0.0.8\",\"255.0.0.0\",\"127.0.0.1\"\r\n" };
     QTest::newRow("wifi dhcp not read") << 6 << with([](PrinterParameters &p) { p.wifiQueried = 0; })
-                                        << QList<QByteArray>{"WLAN SSID \"Shop\"\r\n", "WLAN PWD \"pw\"\r\n"};
-    QTest::newRow("no wifi option") << 6 << with([](PrinterParameters &p) { p.hasWifi = 0; })
-                                    << QList<QByteArray>{};
+                                        << QList<QByteArray> { "WLAN SSID \"Shop\"\r\n", "WLAN PWD \"pw\"\r\n" };
+    QTest::newRow("no wifi option") << 6 << with([](PrinterParameters &p) { p.hasWifi = 0; }) << QList<QByteArray> {};
     QTest::newRow("cutter") << 7 << everything
-                            << QList<QByteArray>{"WRITEC CUTBACKNO\r\n", "WRITEC CUTREVERSENO\r\n",
-                                                 "WRITEC CUTBACKLEN,40\r\n", "WRITEC CUTMODENORMAL\r\n"};
+                            << QList<QByteArray> { "WRITEC CUTBACKNO\r\n", "WRITEC CUTREVERSENO\r\n",
+                                   "WRITEC CUTBACKLEN,40\r\n", "WRITEC CUTMODENORMAL\r\n" };
     QTest::newRow("cutter mode not reported")
         << 7 << with([](PrinterParameters &p) { p.cutMode = 0, p.cutBack = 0; })
-        << QList<QByteArray>{"WRITEC CUTREVERSENO\r\n", "WRITEC CUTBACKLEN,40\r\n"};
+        << QList<QByteArray> { "WRITEC CUTREVERSENO\r\n", "WRITEC CUTBACKLEN,40\r\n" };
     QTest::newRow("no cutter option") << 7 << with([](PrinterParameters &p) { p.hasCutter = 0; })
-                                      << QList<QByteArray>{};
-    QTest::newRow("special") << 8 << everything << QList<QByteArray>{};
-    QTest::newRow("no page") << -1 << everything << QList<QByteArray>{};
+                                      << QList<QByteArray> {};
+    QTest::newRow("special") << 8 << everything << QList<QByteArray> {};
+    QTest::newRow("no page") << -1 << everything << QList<QByteArray> {};
 }
 
 void PassesTest::writingPage()

@@ -101,8 +101,8 @@ void ProtocolSimTest::writingPassesChangeWhatIsReadBack()
     p.cutBack = 2;
     p.cutReverse = 2;
     p.cutBackLen = 24;
-    for (OptionsPage page : {OptionsPage::Basic, OptionsPage::SecondDialect, OptionsPage::Serial, OptionsPage::Wifi,
-                             OptionsPage::Cutter})
+    for (OptionsPage page :
+        { OptionsPage::Basic, OptionsPage::SecondDialect, OptionsPage::Serial, OptionsPage::Wifi, OptionsPage::Cutter })
         writePageParameters(m_port, p, static_cast<int>(page), {});
 
     const PrinterParameters back = readAll();
@@ -137,11 +137,11 @@ void ProtocolSimTest::storageRoundTrip()
     constexpr int fileCount = 120;
     for (int i = 0; i < fileCount; ++i)
         downloadFile(m_port, QStringLiteral("DRAM"), QStringLiteral("LABEL%1.BAS").arg(i, 3, 10, QLatin1Char('0')),
-                     QByteArray(100 + i, 'x'), {});
+            QByteArray(100 + i, 'x'), {});
     QVERIFY(queryFileList(m_port, p, MemoryPlace::Dram));
     QCOMPARE(p.dramFiles.size(), fileCount);
-    QCOMPARE(p.dramFiles.first(), (FileEntry{QStringLiteral("LABEL000.BAS"), 100}));
-    QCOMPARE(p.dramFiles.last(), (FileEntry{QStringLiteral("LABEL119.BAS"), 219}));
+    QCOMPARE(p.dramFiles.first(), (FileEntry { QStringLiteral("LABEL000.BAS"), 100 }));
+    QCOMPARE(p.dramFiles.last(), (FileEntry { QStringLiteral("LABEL119.BAS"), 219 }));
     QVERIFY(queryFreeSpace(m_port, p, MemoryPlace::Dram));
     QVERIFY(p.dramFree < freeBefore);
 

@@ -52,12 +52,12 @@ void StorageTest::sizesUseThePlaceLetterAndWait()
     PrinterParameters params;
     QVERIFY(queryTotalSize(port, params, place));
     QVERIFY(queryFreeSpace(port, params, place));
-    QCOMPARE(port.writes(), (QList<QByteArray>{total, free}));
-    QCOMPARE(port.readWaits(), (QList<quint32>{wait, wait}));
+    QCOMPARE(port.writes(), (QList<QByteArray> { total, free }));
+    QCOMPARE(port.readWaits(), (QList<quint32> { wait, wait }));
     const QHash<MemoryPlace, QPair<qint32, qint32>> figures = {
-        {MemoryPlace::Dram, {params.dramTotal, params.dramFree}},
-        {MemoryPlace::Flash, {params.flashTotal, params.flashFree}},
-        {MemoryPlace::Card, {params.cardTotal, params.cardFree}},
+        { MemoryPlace::Dram, { params.dramTotal, params.dramFree } },
+        { MemoryPlace::Flash, { params.flashTotal, params.flashFree } },
+        { MemoryPlace::Card, { params.cardTotal, params.cardFree } },
     };
     QCOMPARE(figures.value(place), (QPair<qint32, qint32>(4096, 1000)));
 }
@@ -76,31 +76,31 @@ void StorageTest::fileList_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QList<FileEntry>>("files");
 
-    const FileEntry a{QStringLiteral("A.BAS"), 120};
-    const FileEntry b{QStringLiteral("LOGO.BMP"), 3400};
-    QTest::newRow("two lines in order") << QList<QByteArray>{"A.BAS 120\r\nLOGO.BMP 3400\r\n\r\n"} << true
-                                        << QList<FileEntry>{a, b};
+    const FileEntry a { QStringLiteral("A.BAS"), 120 };
+    const FileEntry b { QStringLiteral("LOGO.BMP"), 3400 };
+    QTest::newRow("two lines in order") << QList<QByteArray> { "A.BAS 120\r\nLOGO.BMP 3400\r\n\r\n" } << true
+                                        << QList<FileEntry> { a, b };
     QTest::newRow("two lines, no closing empty line")
-        << QList<QByteArray>{"A.BAS 120\r\nLOGO.BMP 3400\r\n"} << true << QList<FileEntry>{a, b};
-    QTest::newRow("one line") << QList<QByteArray>{"A.BAS 120\r\n"} << true << QList<FileEntry>{a};
-    QTest::newRow("only CR LF") << QList<QByteArray>{"\r\n"} << true << QList<FileEntry>{};
-    QTest::newRow("size without digits") << QList<QByteArray>{"A.BAS abc\r\n\r\n"} << true
-                                         << QList<FileEntry>{{QStringLiteral("A.BAS"), 0}};
-    QTest::newRow("stops at first empty line") << QList<QByteArray>{"A.BAS 120\r\n\r\nLOGO.BMP 3400\r\n"} << true
-                                               << QList<FileEntry>{a};
+        << QList<QByteArray> { "A.BAS 120\r\nLOGO.BMP 3400\r\n" } << true << QList<FileEntry> { a, b };
+    QTest::newRow("one line") << QList<QByteArray> { "A.BAS 120\r\n" } << true << QList<FileEntry> { a };
+    QTest::newRow("only CR LF") << QList<QByteArray> { "\r\n" } << true << QList<FileEntry> {};
+    QTest::newRow("size without digits") << QList<QByteArray> { "A.BAS abc\r\n\r\n" } << true
+                                         << QList<FileEntry> { { QStringLiteral("A.BAS"), 0 } };
+    QTest::newRow("stops at first empty line")
+        << QList<QByteArray> { "A.BAS 120\r\n\r\nLOGO.BMP 3400\r\n" } << true << QList<FileEntry> { a };
     QTest::newRow("line without blank or name is skipped")
-        << QList<QByteArray>{"NOBLANK\r\n 5\r\nA.BAS 120\r\n\r\n"} << true << QList<FileEntry>{a};
-    QTest::newRow("split over reads") << QList<QByteArray>{"A.BAS 1", "20\r\nLOGO.BMP 3400\r", "\n\r\n"} << true
-                                      << QList<FileEntry>{a, b};
-    QTest::newRow("no line end") << QList<QByteArray>{"A.BAS 120"} << false << QList<FileEntry>{};
-    QTest::newRow("partial last line") << QList<QByteArray>{"A.BAS 120\r\nLOGO"} << false << QList<FileEntry>{};
-    QTest::newRow("no answer") << QList<QByteArray>{} << false << QList<FileEntry>{};
+        << QList<QByteArray> { "NOBLANK\r\n 5\r\nA.BAS 120\r\n\r\n" } << true << QList<FileEntry> { a };
+    QTest::newRow("split over reads") << QList<QByteArray> { "A.BAS 1", "20\r\nLOGO.BMP 3400\r", "\n\r\n" } << true
+                                      << QList<FileEntry> { a, b };
+    QTest::newRow("no line end") << QList<QByteArray> { "A.BAS 120" } << false << QList<FileEntry> {};
+    QTest::newRow("partial last line") << QList<QByteArray> { "A.BAS 120\r\nLOGO" } << false << QList<FileEntry> {};
+    QTest::newRow("no answer") << QList<QByteArray> {} << false << QList<FileEntry> {};
 
     // Longer than one 1024-byte read; the fake hands it out 1024 bytes at a time.
     QList<FileEntry> many;
     for (int i = 0; i < 300; ++i)
-        many.append(FileEntry{QStringLiteral("FILE%1.BAS").arg(i), i});
-    QTest::newRow("300 files over several reads") << QList<QByteArray>{manyLines(300) + "\r\n"} << true << many;
+        many.append(FileEntry { QStringLiteral("FILE%1.BAS").arg(i), i });
+    QTest::newRow("300 files over several reads") << QList<QByteArray> { manyLines(300) + "\r\n" } << true << many;
 }
 
 void StorageTest::fileList()
@@ -112,9 +112,9 @@ void StorageTest::fileList()
     for (const QByteArray &reply : replies)
         port.queueReply(reply);
     PrinterParameters params;
-    params.cardFiles = {FileEntry{QStringLiteral("OLD"), 1}};
+    params.cardFiles = { FileEntry { QStringLiteral("OLD"), 1 } };
     QCOMPARE(queryFileList(port, params, MemoryPlace::Card), ok);
-    QCOMPARE(port.writes(), QList<QByteArray>{"DIAGNOSTIC REPORT CFILELIST\r\n"});
+    QCOMPARE(port.writes(), QList<QByteArray> { "DIAGNOSTIC REPORT CFILELIST\r\n" });
     QCOMPARE(params.cardFiles, files);
     for (quint32 wait : port.readWaits())
         QCOMPARE(wait, 2000u);
@@ -137,7 +137,7 @@ void StorageTest::failedListIsEmptied()
     ScriptedPort port;
     port.setWriteResult(0);
     PrinterParameters params;
-    params.flashFiles = {FileEntry{QStringLiteral("OLD"), 1}};
+    params.flashFiles = { FileEntry { QStringLiteral("OLD"), 1 } };
     QVERIFY(!queryFileList(port, params, MemoryPlace::Flash));
     QVERIFY(params.flashFiles.isEmpty());
     QVERIFY(port.readWaits().isEmpty());
@@ -151,9 +151,8 @@ void StorageTest::deleteOne()
     QVERIFY(!deleteFile(port, MemoryPlace::Dram, QStringLiteral("X")));
     port.queueReply("partial");
     QVERIFY(!deleteFile(port, MemoryPlace::Card, QStringLiteral("Y")));
-    QCOMPARE(port.writes(),
-             (QList<QByteArray>{"KILL F,\"A B.BAS\"\r\n", "KILL A,\"X\"\r\n", "KILL E,\"Y\"\r\n"}));
-    QCOMPARE(port.readWaits(), (QList<quint32>{2000, 2000, 2000}));
+    QCOMPARE(port.writes(), (QList<QByteArray> { "KILL F,\"A B.BAS\"\r\n", "KILL A,\"X\"\r\n", "KILL E,\"Y\"\r\n" }));
+    QCOMPARE(port.readWaits(), (QList<quint32> { 2000, 2000, 2000 }));
 }
 
 void StorageTest::deleteAll()
@@ -162,7 +161,7 @@ void StorageTest::deleteAll()
     QVERIFY(deleteAllFiles(port, MemoryPlace::Dram));
     QVERIFY(deleteAllFiles(port, MemoryPlace::Flash));
     QVERIFY(deleteAllFiles(port, MemoryPlace::Card));
-    QCOMPARE(port.writes(), (QList<QByteArray>{"KILL A,\"*.*\"\r\n", "KILL F,\"*.*\"\r\n", "KILL E,\"*.*\"\r\n"}));
+    QCOMPARE(port.writes(), (QList<QByteArray> { "KILL A,\"*.*\"\r\n", "KILL F,\"*.*\"\r\n", "KILL E,\"*.*\"\r\n" }));
     QVERIFY(port.readWaits().isEmpty());
     port.setWriteResult(0);
     QVERIFY(!deleteAllFiles(port, MemoryPlace::Card));
@@ -176,14 +175,18 @@ void StorageTest::download_data()
     QTest::addColumn<QByteArray>("header");
     QTest::addColumn<QList<int>>("chunks");
 
-    QTest::newRow("card") << "CARD" << "F1" << 10 << QByteArray("DOWNLOAD E,F1,10,") << QList<int>{10};
-    QTest::newRow("flash header of 22") << "FLASH" << "TEST.TXT" << 5 << QByteArray("DOWNLOAD F,TEST.TXT,5,")
-                                        << QList<int>{5};
-    QTest::newRow("one full chunk") << "DRAM" << "A" << 8192 << QByteArray("DOWNLOAD A,A,8192,") << QList<int>{8192};
-    QTest::newRow("one byte over") << "DRAM" << "A" << 8193 << QByteArray("DOWNLOAD A,A,8193,")
-                                   << QList<int>{8192, 1};
-    QTest::newRow("unknown place word") << "dram" << "A" << 1 << QByteArray("DOWNLOAD A,1,") << QList<int>{1};
-    QTest::newRow("empty file") << "FLASH" << "E" << 0 << QByteArray("DOWNLOAD F,E,0,") << QList<int>{};
+    QTest::newRow("card") << "CARD"
+                          << "F1" << 10 << QByteArray("DOWNLOAD E,F1,10,") << QList<int> { 10 };
+    QTest::newRow("flash header of 22") << "FLASH"
+                                        << "TEST.TXT" << 5 << QByteArray("DOWNLOAD F,TEST.TXT,5,") << QList<int> { 5 };
+    QTest::newRow("one full chunk") << "DRAM"
+                                    << "A" << 8192 << QByteArray("DOWNLOAD A,A,8192,") << QList<int> { 8192 };
+    QTest::newRow("one byte over") << "DRAM"
+                                   << "A" << 8193 << QByteArray("DOWNLOAD A,A,8193,") << QList<int> { 8192, 1 };
+    QTest::newRow("unknown place word") << "dram"
+                                        << "A" << 1 << QByteArray("DOWNLOAD A,1,") << QList<int> { 1 };
+    QTest::newRow("empty file") << "FLASH"
+                                << "E" << 0 << QByteArray("DOWNLOAD F,E,0,") << QList<int> {};
 }
 
 void StorageTest::download()
@@ -199,16 +202,17 @@ void StorageTest::download()
         data[i] = static_cast<char>(i * 7);
     ScriptedPort port;
     Progress progress;
-    downloadFile(port, place, name, data,
-                 [&progress](ProgressReport report, qint32 value) { progress.append({report, value}); });
+    downloadFile(port, place, name, data, [&progress](ProgressReport report, qint32 value) {
+        progress.append({ report, value });
+    });
 
-    QList<QByteArray> expected{header};
-    Progress expectedProgress{{ProgressReport::Range, static_cast<qint32>(chunks.size())}};
+    QList<QByteArray> expected { header };
+    Progress expectedProgress { { ProgressReport::Range, static_cast<qint32>(chunks.size()) } };
     int at = 0;
     for (int chunk : chunks) {
         expected.append(data.mid(at, chunk));
         at += chunk;
-        expectedProgress.append({ProgressReport::Position, static_cast<qint32>(expectedProgress.size())});
+        expectedProgress.append({ ProgressReport::Position, static_cast<qint32>(expectedProgress.size()) });
     }
     expected.append("\r\n");
     QCOMPARE(port.writes(), expected);

@@ -25,7 +25,7 @@ class ScriptedPort : public CDeviceInterface
 {
 public:
     bool Open(const PortSettings &) override { return true; }
-    void Close() override {}
+    void Close() override { }
     bool IsOpen() const override { return true; }
 
     qint32 Write(const void *data, qint32 length) override
@@ -35,7 +35,7 @@ public:
         if (m_failingWrites.contains(bytes))
             return 0;
         if (const auto reply = m_answers.constFind(bytes); reply != m_answers.cend())
-            m_pending.push_back(Reply{*reply, 0});
+            m_pending.push_back(Reply { *reply, 0 });
         if (m_writeResult)
             return *m_writeResult;
         return length;
@@ -63,10 +63,10 @@ public:
 
     // Played back when exactly these bytes are written (one Write call).
     void answer(const QByteArray &command, const QByteArray &reply) { m_answers.insert(command, reply); }
-    void queueReply(const QByteArray &reply) { m_pending.push_back(Reply{reply, 0}); }
+    void queueReply(const QByteArray &reply) { m_pending.push_back(Reply { reply, 0 }); }
     // A read that returns this count with no bytes: 0 a time-out, negative a
     // connection error.
-    void queueReadResult(qint32 result) { m_pending.push_back(Reply{QByteArray(), result}); }
+    void queueReadResult(qint32 result) { m_pending.push_back(Reply { QByteArray(), result }); }
     // Every Write reports this count instead of its length (0: a failed write).
     void setWriteResult(std::optional<qint32> result) { m_writeResult = result; }
     // Writing exactly these bytes fails (reports 0, nothing answered); the bytes are still recorded.

@@ -25,10 +25,8 @@ public:
     {
         const qint64 pid = QCoreApplication::applicationPid();
         for (int attempt = 0; attempt < 4; ++attempt) {
-            m_address = QStringLiteral("127.%1.%2.%3")
-                            .arg(100 + attempt)
-                            .arg((pid >> 8) & 0xff)
-                            .arg(1 + (pid & 0xff) % 254);
+            m_address
+                = QStringLiteral("127.%1.%2.%3").arg(100 + attempt).arg((pid >> 8) & 0xff).arg(1 + (pid & 0xff) % 254);
             if (startAt(executable, switches))
                 return true;
         }
@@ -54,9 +52,10 @@ private:
     {
         stop();
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start(executable, QStringList{QStringLiteral("--address"), m_address, QStringLiteral("--port"),
-                                                QStringLiteral("9100"), QStringLiteral("--no-udp")}
-                                        + switches);
+        m_process.start(executable,
+            QStringList { QStringLiteral("--address"), m_address, QStringLiteral("--port"), QStringLiteral("9100"),
+                QStringLiteral("--no-udp") }
+                + switches);
         QDeadlineTimer deadline(startWaitMs);
         QByteArray output;
         while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
