@@ -1,0 +1,66 @@
+#pragma once
+
+#include "bitfont/core/CFreeTypeFont.h"
+#include "bitfont/core/DocumentValues.h"
+#include "bitfont/core/FontProgress.h"
+#include "bitfont/core/GlyphBitmap.h"
+
+#include <QFile>
+#include <QList>
+#include <QString>
+
+inline QString dejaVuSansPath()
+{
+    return QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+}
+
+// A bitmap from hex text of its bytes (rows top to bottom).
+inline GlyphBitmap bitmapFromHex(int width, int height, const QByteArray &hex)
+{
+    GlyphBitmap bitmap;
+    bitmap.fromBase64(QByteArray::fromHex(hex).toBase64(), width, height);
+    return bitmap;
+}
+
+inline GlyphBitmap inkBitmap(int width, int height)
+{
+    GlyphBitmap bitmap;
+    bitmap.create(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            bitmap.setPixel(x, y, true);
+        }
+    }
+    return bitmap;
+}
+
+// The progress window disappears when the loop is about to start code stopAt.
+class StoppingProgress : public FontProgress
+{
+public:
+    explicit StoppingProgress(int stopAt) : m_stopAt(stopAt) {}
+    void setMaximum(int maximum) override { this->maximum = maximum; }
+    void setValue(int value) override
+    {
+        last = value;
+        ++calls;
+    }
+    bool windowAlive() const override { return last + 1 < m_stopAt; }
+
+    int maximum = -1;
+    int last = -1;
+    int calls = 0;
+
+private:
+    int m_stopAt;
+};
+
+// Appends a glyph element as a rasterizer writes it: "charcode", optional
+// "bitmap_left" / "bitmap_top", and "BitFont".
+inline pugi::xml_node appendGlyph(pugi::xml_node list, int code, bool valid, const GlyphBitmap &cell)
+{
+    pugi::xml_node glyph = list.append_child("glyph");
+    glyph.append_attribute("charcode").set_value(code);
+    fontdoc::appendBitFont(glyph, valid, cell, cell.toBase64().toStdString());
+    return glyph;
+}
