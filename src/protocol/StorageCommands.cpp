@@ -56,25 +56,28 @@ bool queryInteger(CDeviceInterface &port, const QString &command, quint32 waitMs
 
 // Collects a file list over as many reads as it takes: a long list does not
 // fit one 1024-byte read. The list is complete at its first empty line or at
-// the line limit; when the printer falls silent first, the lines received so
-// far count only if the last one is whole.
+// the line limit. When the printer falls silent first, or keeps sending more
+// than any list of that many lines holds, the lines received so far count only
+// if the last one is whole.
 class FileListReader
 {
 public:
     void append(QByteArrayView bytes)
     {
+        // A CR at the end of the previous read may pair with an LF now.
+        qsizetype from = std::max(m_lineStart, m_data.size() - 1);
         m_data.append(bytes);
         qsizetype end;
-        while (!m_ended && (end = m_data.indexOf("\r\n", m_lineStart)) >= 0) {
+        while (!m_ended && (end = m_data.indexOf("\r\n", from)) >= 0) {
             if (end == m_lineStart) {
                 m_ended = true;
             } else {
-                m_lineStart = end + 2;
+                m_lineStart = from = end + 2;
                 m_ended = ++m_lines >= maxListedFiles;
             }
         }
     }
-    bool ended() const { return m_ended; }
+    bool wantsMore() const { return !m_ended && m_data.size() < maxFileListBytes; }
     bool succeeded() const { return m_ended || (!m_data.isEmpty() && m_lineStart == m_data.size()); }
     QByteArrayView wholeLines() const { return QByteArrayView(m_data).first(m_lineStart); }
 
@@ -89,7 +92,7 @@ std::optional<QString> readFileList(CDeviceInterface &port, quint32 waitMs)
 {
     FileListReader reader;
     std::array<char, replyBufferSize> buffer;
-    while (!reader.ended()) {
+    while (reader.wantsMore()) {
         const qint32 count = port.Read(buffer.data(), replyBufferSize, waitMs);
         if (count <= 0 || count > replyBufferSize)
             break;

@@ -17,6 +17,8 @@ namespace protocol {
 enum class MemoryPlace : qint32 { Dram = 0, Flash = 1, Card = 2 }; // the stored settings values
 
 inline constexpr qint32 maxListedFiles = 65535;
+// A bound on what one list query reads, 128 bytes for each of the lines above.
+inline constexpr qsizetype maxFileListBytes = qsizetype(maxListedFiles) * 128;
 inline constexpr qint32 downloadChunkSize = 8192;
 
 // "DRAM", "FLASH" or "CARD".

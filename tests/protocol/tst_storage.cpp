@@ -19,6 +19,7 @@ private Q_SLOTS:
     void fileList_data();
     void fileList();
     void fileListStopsAtLineLimit();
+    void endlessListReplyIsCutOff();
     void failedListIsEmptied();
     void deleteOne();
     void deleteAll();
@@ -130,6 +131,17 @@ void StorageTest::fileListStopsAtLineLimit()
     QCOMPARE(params.dramFiles.last().name, QStringLiteral("FILE65534.BAS"));
     QVERIFY(!port.allRepliesTaken()); // reading ended at the limit
     QCOMPARE(port.readWaits().first(), 1000u);
+}
+
+void StorageTest::endlessListReplyIsCutOff()
+{
+    // A device that never stops sending and never ends a line.
+    ScriptedPort port;
+    port.queueReply(QByteArray(maxFileListBytes + 4 * replyBufferSize, 'x'));
+    PrinterParameters params;
+    QVERIFY(!queryFileList(port, params, MemoryPlace::Dram));
+    QVERIFY(params.dramFiles.isEmpty());
+    QVERIFY(!port.allRepliesTaken());
 }
 
 void StorageTest::failedListIsEmptied()

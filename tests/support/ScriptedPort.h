@@ -53,10 +53,10 @@ public:
             m_pending.pop_front();
             return result;
         }
-        const qint32 count = std::min<qint32>(capacity, static_cast<qint32>(next.bytes.size()));
-        std::memcpy(buffer, next.bytes.constData(), static_cast<size_t>(count));
-        next.bytes.remove(0, count);
-        if (next.bytes.isEmpty())
+        const qint32 count = static_cast<qint32>(std::min<qsizetype>(capacity, next.bytes.size() - next.taken));
+        std::memcpy(buffer, next.bytes.constData() + next.taken, static_cast<size_t>(count));
+        next.taken += count;
+        if (next.taken == next.bytes.size())
             m_pending.pop_front();
         return count;
     }
@@ -88,6 +88,7 @@ private:
     struct Reply {
         QByteArray bytes;
         qint32 result;
+        qsizetype taken = 0; // bytes already handed out
     };
 
     QHash<QByteArray, QByteArray> m_answers;
