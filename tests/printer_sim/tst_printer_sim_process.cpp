@@ -2,6 +2,7 @@
 #include "platform/UsbPrinters.h"
 #include "printer-sim/BootFrame.h"
 #include "printer-sim/CommandLine.h"
+#include "printer-sim/SimServer.h"
 
 #include <QDeadlineTimer>
 #include <QNetworkDatagram>
@@ -35,24 +36,33 @@ public:
     }
     bool isOpen() const { return m_fd >= 0; }
     bool write(const QByteArray &bytes) { return ::write(m_fd, bytes.constData(), bytes.size()) == bytes.size(); }
-    // Reads until `count` bytes came or the wait ran out.
+    // Reads until `count` bytes came, the line dropped or the wait ran out;
+    // keeps the event loop going for a printer served in this process.
     QByteArray read(qsizetype count, int ms = waitMs)
     {
         QByteArray data;
         QDeadlineTimer deadline(ms);
-        pollfd entry{m_fd, POLLIN, 0};
-        while (data.size() < count && ::poll(&entry, 1, static_cast<int>(deadline.remainingTime())) > 0) {
+        while (data.size() < count && !deadline.hasExpired()) {
+            pollfd entry{m_fd, POLLIN, 0};
+            if (::poll(&entry, 1, 0) == 0) {
+                QTest::qWait(5);
+                continue;
+            }
             char buffer[4096];
             const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-            if (n <= 0)
+            if (n <= 0) {
+                m_hungUp = true;
                 break;
+            }
             data.append(buffer, n);
         }
         return data;
     }
+    bool hungUp() const { return m_hungUp; }
 
 private:
     int m_fd;
+    bool m_hungUp = false;
 };
 
 } // namespace
@@ -71,6 +81,7 @@ private Q_SLOTS:
     void answersOverTcp();
     void answersDiscoveryOverUdp();
     void usbEntryFollowsBootMode();
+    void faultsReachTheWire();
 
 private:
     QString usbHardwareId() const;
@@ -234,6 +245,59 @@ void TestPrinterSimProcess::usbEntryFollowsBootMode()
     QVERIFY(waitForUsbId(normalId));
     QVERIFY(node.write("DIAGNOSTIC REPORT DPI\r\n"));
     QCOMPARE(node.read(5), QByteArray("203\r\n"));
+}
+
+// The transports carry out the fault switches: a dropped connection, a late
+// reply, a scrambled discovery record.
+void TestPrinterSimProcess::faultsReachTheWire()
+{
+    QTemporaryDir sysfs;
+    printersim::SimConfig config;
+    config.faults.closeMidTransfer = true;
+    printersim::ServerOptions options;
+    options.tcpPort = 0;
+    options.udpPort = 0;
+    options.usbSysfsRoot = sysfs.path();
+    printersim::SimServer server(config, options);
+    QString error;
+    QVERIFY2(server.start(&error), qPrintable(error));
+    const QByteArray download = "DOWNLOAD F,BIG.BIN,1000," + QByteArray(1000, 'b') + "\r\n";
+
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, server.tcpPort());
+    QVERIFY(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, waitMs));
+    socket.write(download);
+    QVERIFY(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, waitMs));
+
+    const QString oldPath = server.usbDevicePath();
+    {
+        DeviceNode node(oldPath);
+        QVERIFY(node.write(download));
+        node.read(1);
+        QVERIFY(node.hungUp());
+    }
+    QCOMPARE(server.printer().store().find(printersim::Place::Flash, "BIG.BIN"), nullptr);
+    // The printer is back on a fresh device node, and the scan points there.
+    const auto printers = platform::scanUsbPrinters(platform::SysfsDeviceTree(sysfs.path()));
+    QCOMPARE(printers.size(), 1);
+    QVERIFY(printers.first().devicePath != oldPath);
+    QCOMPARE(printers.first().devicePath, server.usbDevicePath());
+
+    server.printer().faults().closeMidTransfer = false;
+    server.printer().faults().answerDelayMs = 300;
+    DeviceNode node(server.usbDevicePath());
+    QVERIFY(node.write("DIAGNOSTIC REPORT DPI\r\n"));
+    QCOMPARE(node.read(5, 150), QByteArray());
+    QCOMPARE(node.read(5), QByteArray("203\r\n"));
+
+    server.printer().faults().answerDelayMs = 0;
+    server.printer().faults().garbage = true;
+    QUdpSocket udp;
+    QVERIFY(udp.bind(QHostAddress::LocalHost, 0));
+    udp.writeDatagram("DIAGNOSTIC REPORT NETBROADCAST\r\n", QHostAddress::LocalHost, server.udpPort());
+    QVERIFY(QTest::qWaitFor([&] { return udp.hasPendingDatagrams(); }, waitMs));
+    const QByteArray scrambled = udp.receiveDatagram().data();
+    QVERIFY(!scrambled.isEmpty() && !scrambled.contains("NET BROADCAST") && !scrambled.endsWith("\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestPrinterSimProcess)

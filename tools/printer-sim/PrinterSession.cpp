@@ -15,14 +15,19 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-QByteArray scrambled(QByteArray bytes)
+} // namespace
+
+std::optional<QByteArray> applyReplyFaults(const std::optional<QByteArray> &reply, const FaultSwitches &faults)
 {
+    if (!reply || faults.noAnswer)
+        return std::nullopt;
+    if (!faults.garbage)
+        return reply;
+    QByteArray bytes = *reply;
     for (char &c : bytes)
         c = static_cast<char>(c ^ 0x5A);
     return bytes;
 }
-
-} // namespace
 
 PrinterSession::PrinterSession(SimulatedPrinter &printer, Link link)
     : m_printer(printer)
@@ -210,9 +215,8 @@ void PrinterSession::dropConnection()
 void PrinterSession::queue(const std::optional<QByteArray> &reply, qint64 nowMs)
 {
     const FaultSwitches &faults = m_printer.faults();
-    if (!reply || faults.noAnswer)
-        return;
-    m_output.append({nowMs + faults.answerDelayMs, faults.garbage ? scrambled(*reply) : *reply});
+    if (const auto bytes = applyReplyFaults(reply, faults))
+        m_output.append({nowMs + faults.answerDelayMs, *bytes});
 }
 
 QByteArray PrinterSession::takeOutput(qint64 nowMs)

@@ -10,6 +10,11 @@
 namespace printersim {
 
 class SimulatedPrinter;
+struct FaultSwitches;
+
+// A reply as the fault switches let it out: nothing with no-answer, scrambled
+// with garbage. The delay is the sender's business.
+std::optional<QByteArray> applyReplyFaults(const std::optional<QByteArray> &reply, const FaultSwitches &faults);
 
 // One connection to the printer (a TCP client or the USB port): cuts its byte
 // stream into commands (text lines, ESC sequences, DOWNLOAD payloads, boot

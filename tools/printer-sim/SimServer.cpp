@@ -3,6 +3,7 @@
 #include "printer-sim/UsbPort.h"
 
 #include <QNetworkDatagram>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUdpSocket>
@@ -134,9 +135,18 @@ void SimServer::readDatagrams()
 {
     while (m_udp && m_udp->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_udp->receiveDatagram();
-        const auto reply = m_printer.answerDatagram(datagram.data(), now());
-        if (reply && !m_printer.faults().noAnswer)
-            m_udp->writeDatagram(*reply, datagram.senderAddress(), static_cast<quint16>(datagram.senderPort()));
+        const auto reply = applyReplyFaults(m_printer.answerDatagram(datagram.data(), now()), m_printer.faults());
+        if (!reply)
+            continue;
+        const auto send = [udp = QPointer<QUdpSocket>(m_udp), bytes = *reply, to = datagram.senderAddress(),
+                           port = static_cast<quint16>(datagram.senderPort())] {
+            if (udp)
+                udp->writeDatagram(bytes, to, port);
+        };
+        if (m_printer.faults().answerDelayMs > 0)
+            QTimer::singleShot(m_printer.faults().answerDelayMs, this, send);
+        else
+            send();
     }
     followAddressChange();
     reportActions();
@@ -200,12 +210,13 @@ void SimServer::pump()
 void SimServer::reportActions()
 {
     const QList<QByteArray> &actions = m_printer.actions();
-    if (m_reportedActions > actions.size())
-        m_reportedActions = 0;
-    for (; m_reportedActions < actions.size(); ++m_reportedActions) {
-        if (m_options.verbose)
-            std::fprintf(stderr, "ostrel-printer-sim: %s\n", actions[m_reportedActions].constData());
+    const qint64 total = m_printer.actionsRecorded();
+    if (m_options.verbose) {
+        const qsizetype unseen = static_cast<qsizetype>(qMin<qint64>(total - m_reportedActions, actions.size()));
+        for (qsizetype i = actions.size() - unseen; i < actions.size(); ++i)
+            std::fprintf(stderr, "ostrel-printer-sim: %s\n", actions[i].constData());
     }
+    m_reportedActions = total;
 }
 
 } // namespace printersim

@@ -69,7 +69,7 @@ private:
     std::map<QTcpSocket *, std::unique_ptr<PrinterSession>> m_clients;
     QTimer m_wakeUp;
     QHostAddress m_boundAddress;
-    qsizetype m_reportedActions = 0;
+    qint64 m_reportedActions = 0;
 };
 
 } // namespace printersim

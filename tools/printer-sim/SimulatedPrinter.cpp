@@ -48,6 +48,7 @@ void SimulatedPrinter::record(const QByteArray &action)
     if (m_actions.size() >= maxRecordedActions)
         m_actions.removeFirst();
     m_actions.append(action);
+    ++m_actionsRecorded;
 }
 
 QByteArray SimulatedPrinter::ieee1284Id() const

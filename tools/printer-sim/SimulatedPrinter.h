@@ -70,7 +70,9 @@ public:
     bool ignoresAutoBas() const { return m_ignoreAutoBas; }
     bool hexMode() const { return m_hexMode; }
     // Every action the printer carried out, in order ("SELFTEST", "RESTART", ...).
+    // Only the latest ones are kept; actionsRecorded() counts all of them.
     const QList<QByteArray> &actions() const { return m_actions; }
+    qint64 actionsRecorded() const { return m_actionsRecorded; }
 
 private:
     void record(const QByteArray &action);
@@ -95,6 +97,7 @@ private:
     bool m_ignoreAutoBas = false;
     bool m_hexMode = false;
     QList<QByteArray> m_actions;
+    qint64 m_actionsRecorded = 0;
 };
 
 // The firmware version an image announces with "FWVERSION:" followed by the
