@@ -143,7 +143,7 @@ void buildBcfDocument(const CFreeTypeFont &font, pugi::xml_document &document, i
     setAttribute(root, "rangecount", ranges.count());
 }
 
-bool writeBcfBytes(pugi::xml_document &document, const CFreeTypeFont &font, QByteArray &bytes)
+bool writeBcfBytes(pugi::xml_document &document, const CFreeTypeFont &font, QByteArray &bytes, qint64 limit)
 {
     pugi::xml_node root = document.child("BCF");
     const int rangeCount = root.attribute("rangecount").as_int();
@@ -180,8 +180,8 @@ bool writeBcfBytes(pugi::xml_document &document, const CFreeTypeFont &font, QByt
                 ++validCount;
             }
             entries.push_back(entry);
-            if (fixedBytes + 16 * qint64(entries.size()) + data.size() > maxBcfBytes) {
-                LogLine(QStringLiteral("BCF not built: the font needs more than %1 bytes.").arg(maxBcfBytes));
+            if (fixedBytes + 16 * qint64(entries.size()) + data.size() > limit) {
+                LogLine(QStringLiteral("BCF not built: the font needs more than %1 bytes.").arg(limit));
                 return false;
             }
         }

@@ -24,9 +24,10 @@ constexpr qint64 maxBcfBytes = 524288000;
 
 // Appends the BCF bytes of document's "BCF" root to bytes and sets "totalchar"
 // and "validchar" on it. Refuses (false, nothing appended, a log line) when
-// the file would exceed maxBcfBytes or a glyph's data does not fit its 16-bit
+// the file would exceed limit bytes or a glyph's data does not fit its 16-bit
 // length field.
-bool writeBcfBytes(pugi::xml_document &document, const CFreeTypeFont &font, QByteArray &bytes);
+bool writeBcfBytes(pugi::xml_document &document, const CFreeTypeFont &font, QByteArray &bytes,
+                   qint64 limit = maxBcfBytes);
 
 struct BcfSummary
 {
