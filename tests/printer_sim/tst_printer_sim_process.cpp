@@ -27,8 +27,7 @@ class DeviceNode
 public:
     explicit DeviceNode(const QString &path)
         : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC))
-    {
-    }
+    { }
     ~DeviceNode()
     {
         if (m_fd >= 0)
@@ -43,7 +42,7 @@ public:
         QByteArray data;
         QDeadlineTimer deadline(ms);
         while (data.size() < count && !deadline.hasExpired()) {
-            pollfd entry{m_fd, POLLIN, 0};
+            pollfd entry { m_fd, POLLIN, 0 };
             if (::poll(&entry, 1, 0) == 0) {
                 QTest::qWait(5);
                 continue;
@@ -97,16 +96,18 @@ void TestPrinterSimProcess::initTestCase()
 {
     QVERIFY(m_sysfs.isValid());
     m_sim.start(QStringLiteral(SIM_EXECUTABLE),
-                {QStringLiteral("--address"), QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QStringLiteral("0"),
-                 QStringLiteral("--udp-port"), QStringLiteral("0"), QStringLiteral("--usb-sysfs"), m_sysfs.path(),
-                 QStringLiteral("--boot-delay"), QStringLiteral("300"), QStringLiteral("--boot-leave-delay"),
-                 QStringLiteral("300")});
+        { QStringLiteral("--address"), QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QStringLiteral("0"),
+            QStringLiteral("--udp-port"), QStringLiteral("0"), QStringLiteral("--usb-sysfs"), m_sysfs.path(),
+            QStringLiteral("--boot-delay"), QStringLiteral("300"), QStringLiteral("--boot-leave-delay"),
+            QStringLiteral("300") });
     QVERIFY(m_sim.waitForStarted(waitMs));
     QDeadlineTimer deadline(waitMs);
     while (!m_sim.canReadLine() && !deadline.hasExpired())
         m_sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
     const QString ready = QString::fromLocal8Bit(m_sim.readLine());
-    const auto match = QRegularExpression(QStringLiteral("TCP 127\\.0\\.0\\.1:(\\d+), UDP 127\\.0\\.0\\.1:(\\d+), USB ")).match(ready);
+    const auto match
+        = QRegularExpression(QStringLiteral("TCP 127\\.0\\.0\\.1:(\\d+), UDP 127\\.0\\.0\\.1:(\\d+), USB "))
+              .match(ready);
     QVERIFY2(match.hasMatch(), qPrintable(ready + QString::fromLocal8Bit(m_sim.readAllStandardError())));
     m_tcpPort = static_cast<quint16>(match.captured(1).toUInt());
     m_udpPort = static_cast<quint16>(match.captured(2).toUInt());
@@ -124,7 +125,7 @@ void TestPrinterSimProcess::cleanupTestCase()
 void TestPrinterSimProcess::helpNamesWhatItEmulates()
 {
     QProcess help;
-    help.start(QStringLiteral(SIM_EXECUTABLE), {QStringLiteral("--help")});
+    help.start(QStringLiteral(SIM_EXECUTABLE), { QStringLiteral("--help") });
     QVERIFY(help.waitForFinished(waitMs));
     QCOMPARE(help.exitCode(), 0);
     const QString text = QString::fromLocal8Bit(help.readAllStandardOutput());
@@ -136,10 +137,10 @@ void TestPrinterSimProcess::helpNamesWhatItEmulates()
 void TestPrinterSimProcess::commandLineSwitches()
 {
     const printersim::CommandLine command = printersim::parseCommandLine(
-        {QStringLiteral("sim"), QStringLiteral("--address"), QStringLiteral("127.0.0.7"), QStringLiteral("--no-wifi"),
-         QStringLiteral("--peeler"), QStringLiteral("--slow"), QStringLiteral("250"), QStringLiteral("--garbage"),
-         QStringLiteral("--wrong-verify-sum"), QStringLiteral("--status"), QStringLiteral("0x05"),
-         QStringLiteral("--boot-delay"), QStringLiteral("10")});
+        { QStringLiteral("sim"), QStringLiteral("--address"), QStringLiteral("127.0.0.7"), QStringLiteral("--no-wifi"),
+            QStringLiteral("--peeler"), QStringLiteral("--slow"), QStringLiteral("250"), QStringLiteral("--garbage"),
+            QStringLiteral("--wrong-verify-sum"), QStringLiteral("--status"), QStringLiteral("0x05"),
+            QStringLiteral("--boot-delay"), QStringLiteral("10") });
     QVERIFY2(command.error.isEmpty(), qPrintable(command.error));
     QCOMPARE(command.server.address, QHostAddress(QStringLiteral("127.0.0.7")));
     QCOMPARE(command.config.identity.ipAddress, QByteArray("127.0.0.7"));
@@ -155,17 +156,17 @@ void TestPrinterSimProcess::commandLineRefusals_data()
 {
     QTest::addColumn<QStringList>("arguments");
     // Serving anything but loopback could answer hosts on a real network.
-    QTest::newRow("lan address") << QStringList{QStringLiteral("--address"), QStringLiteral("192.168.1.5")};
-    QTest::newRow("any address") << QStringList{QStringLiteral("--address"), QStringLiteral("0.0.0.0")};
-    QTest::newRow("port") << QStringList{QStringLiteral("--port"), QStringLiteral("70000")};
-    QTest::newRow("status") << QStringList{QStringLiteral("--status"), QStringLiteral("256")};
-    QTest::newRow("unknown") << QStringList{QStringLiteral("--colour")};
+    QTest::newRow("lan address") << QStringList { QStringLiteral("--address"), QStringLiteral("192.168.1.5") };
+    QTest::newRow("any address") << QStringList { QStringLiteral("--address"), QStringLiteral("0.0.0.0") };
+    QTest::newRow("port") << QStringList { QStringLiteral("--port"), QStringLiteral("70000") };
+    QTest::newRow("status") << QStringList { QStringLiteral("--status"), QStringLiteral("256") };
+    QTest::newRow("unknown") << QStringList { QStringLiteral("--colour") };
 }
 
 void TestPrinterSimProcess::commandLineRefusals()
 {
     QFETCH(QStringList, arguments);
-    QVERIFY(!printersim::parseCommandLine(QStringList{QStringLiteral("sim")} + arguments).error.isEmpty());
+    QVERIFY(!printersim::parseCommandLine(QStringList { QStringLiteral("sim") } + arguments).error.isEmpty());
 }
 
 void TestPrinterSimProcess::answersOverTcp()
@@ -195,11 +196,13 @@ void TestPrinterSimProcess::answersDiscoveryOverUdp()
     QVERIFY(socket.waitForReadyRead(waitMs));
     const QByteArray reply = socket.receiveDatagram().data();
     QVERIFY(reply.startsWith("NET BROADCAST,"));
-    for (const char *key : {"NET NAME:", "MODEL:", "SOFT:", "DHCP ", "IP ADDR:127.0.0.1,", "SUBNET:", "GATEWAY:", "MAC:"})
+    for (const char *key :
+        { "NET NAME:", "MODEL:", "SOFT:", "DHCP ", "IP ADDR:127.0.0.1,", "SUBNET:", "GATEWAY:", "MAC:" })
         QVERIFY2(reply.contains(key), key);
 
     // A settings datagram is applied without an answer; the next record shows it.
-    socket.writeDatagram("NET IP \"127.0.0.1\",\"255.255.255.0\",\"127.0.0.254\"\r\n", QHostAddress::LocalHost, m_udpPort);
+    socket.writeDatagram(
+        "NET IP \"127.0.0.1\",\"255.255.255.0\",\"127.0.0.254\"\r\n", QHostAddress::LocalHost, m_udpPort);
     socket.writeDatagram("DIAGNOSTIC REPORT NETBROADCAST\r\n", QHostAddress::LocalHost, m_udpPort);
     QVERIFY(socket.waitForReadyRead(waitMs));
     const QByteArray changed = socket.receiveDatagram().data();
@@ -236,12 +239,12 @@ void TestPrinterSimProcess::usbEntryFollowsBootMode()
 
     QVERIFY(node.write("INIAP OXALBOOT\r\n"));
     QVERIFY(waitForUsbId(QStringLiteral("USBPRINT\\OXAL_Printer_Boot")));
-    QVERIFY(node.write(printersim::BootFrame{2, {}}.encode()));
+    QVERIFY(node.write(printersim::BootFrame { 2, {} }.encode()));
     const QByteArray reply = node.read(13);
     QVERIFY(reply.size() > 12);
     QCOMPARE(int(reply[12]), 0);
 
-    QVERIFY(node.write(printersim::BootFrame{7, {}}.encode()));
+    QVERIFY(node.write(printersim::BootFrame { 7, {} }.encode()));
     QVERIFY(waitForUsbId(normalId));
     QVERIFY(node.write("DIAGNOSTIC REPORT DPI\r\n"));
     QCOMPARE(node.read(5), QByteArray("203\r\n"));

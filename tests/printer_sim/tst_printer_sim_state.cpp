@@ -14,8 +14,7 @@ struct Link {
     explicit Link(SimConfig config = {}, PrinterSession::Link kind = PrinterSession::Link::Usb)
         : printer(std::move(config))
         , session(printer, kind)
-    {
-    }
+    { }
     QByteArray send(const QByteArray &bytes)
     {
         session.receive(bytes, now);
@@ -47,7 +46,7 @@ QString discoveryField(const QString &reply, const QString &key)
 
 QByteArray bootFrame(quint8 code, const QByteArray &payload = {})
 {
-    return BootFrame{code, payload}.encode();
+    return BootFrame { code, payload }.encode();
 }
 
 QByteArray rangePayload(quint32 length)
@@ -107,41 +106,69 @@ void TestPrinterSimState::settingIsReadBack_data()
 
     QTest::newRow("speed") << QByteArray("SPEED 6") << QByteArray("DIAGNOSTIC REPORT SPEED") << QByteArray("6");
     QTest::newRow("density") << QByteArray("DENSITY 12") << QByteArray("DIAGNOSTIC REPORT DENSITY") << QByteArray("12");
-    QTest::newRow("size width") << QByteArray("SIZE 60mm,40mm") << QByteArray("DIAGNOSTIC REPORT PAPERWIDTH") << QByteArray("480");
-    QTest::newRow("size height") << QByteArray("SIZE 60mm,40mm") << QByteArray("DIAGNOSTIC REPORT PAPERHEIGHT") << QByteArray("320");
-    QTest::newRow("offset") << QByteArray("OFFSET -3 dot") << QByteArray("DIAGNOSTIC REPORT OFFSET") << QByteArray("-3");
+    QTest::newRow("size width") << QByteArray("SIZE 60mm,40mm") << QByteArray("DIAGNOSTIC REPORT PAPERWIDTH")
+                                << QByteArray("480");
+    QTest::newRow("size height") << QByteArray("SIZE 60mm,40mm") << QByteArray("DIAGNOSTIC REPORT PAPERHEIGHT")
+                                 << QByteArray("320");
+    QTest::newRow("offset") << QByteArray("OFFSET -3 dot") << QByteArray("DIAGNOSTIC REPORT OFFSET")
+                            << QByteArray("-3");
     QTest::newRow("shift x") << QByteArray("SHIFT 5,-7") << QByteArray("DIAGNOSTIC REPORT SHIFTX") << QByteArray("5");
     QTest::newRow("shift y") << QByteArray("SHIFT 5,-7") << QByteArray("DIAGNOSTIC REPORT SHIFT") << QByteArray("-7");
-    QTest::newRow("ribbon") << QByteArray("SET RIBBON OFF") << QByteArray("DIAGNOSTIC REPORT RIBBON") << QByteArray("0");
-    QTest::newRow("ribbon err word") << QByteArray("SET RIBBONERRLEN HIGHT") << QByteArray("DIAGNOSTIC REPORT RIBBONERRLEN") << QByteArray("HIGHT");
-    QTest::newRow("ribbon err number") << QByteArray("SET RIBBONERRLEN 12") << QByteArray("DIAGNOSTIC REPORT RIBBONERRLEN") << QByteArray("12");
-    QTest::newRow("sensor ref") << QByteArray("SET SENSOR_REF MANUAL") << QByteArray("DIAGNOSTIC REPORT AUTOTHRESHOLD") << QByteArray("0");
-    QTest::newRow("sensor sta") << QByteArray("SET SENSOR_STA SPECIAL") << QByteArray("DIAGNOSTIC REPORT SENSORSTA") << QByteArray("1");
-    QTest::newRow("ribbon end") << QByteArray("SET RIBBONEND OFF") << QByteArray("DIAGNOSTIC REPORT RIBBONEND") << QByteArray("0");
-    QTest::newRow("continuous") << QByteArray("GAP 0 mm, 0 mm") << QByteArray("DIAGNOSTIC REPORT SENSORMODE") << QByteArray("2");
-    QTest::newRow("black mark") << QByteArray("BLINEDETECT") << QByteArray("DIAGNOSTIC REPORT SENSORMODE") << QByteArray("1");
+    QTest::newRow("ribbon") << QByteArray("SET RIBBON OFF") << QByteArray("DIAGNOSTIC REPORT RIBBON")
+                            << QByteArray("0");
+    QTest::newRow("ribbon err word") << QByteArray("SET RIBBONERRLEN HIGHT")
+                                     << QByteArray("DIAGNOSTIC REPORT RIBBONERRLEN") << QByteArray("HIGHT");
+    QTest::newRow("ribbon err number") << QByteArray("SET RIBBONERRLEN 12")
+                                       << QByteArray("DIAGNOSTIC REPORT RIBBONERRLEN") << QByteArray("12");
+    QTest::newRow("sensor ref") << QByteArray("SET SENSOR_REF MANUAL") << QByteArray("DIAGNOSTIC REPORT AUTOTHRESHOLD")
+                                << QByteArray("0");
+    QTest::newRow("sensor sta") << QByteArray("SET SENSOR_STA SPECIAL") << QByteArray("DIAGNOSTIC REPORT SENSORSTA")
+                                << QByteArray("1");
+    QTest::newRow("ribbon end") << QByteArray("SET RIBBONEND OFF") << QByteArray("DIAGNOSTIC REPORT RIBBONEND")
+                                << QByteArray("0");
+    QTest::newRow("continuous") << QByteArray("GAP 0 mm, 0 mm") << QByteArray("DIAGNOSTIC REPORT SENSORMODE")
+                                << QByteArray("2");
+    QTest::newRow("black mark") << QByteArray("BLINEDETECT") << QByteArray("DIAGNOSTIC REPORT SENSORMODE")
+                                << QByteArray("1");
     QTest::newRow("z speed") << QByteArray("^PR7") << QByteArray("DIAGNOSTIC REPORT ZSPEED") << QByteArray("7");
     QTest::newRow("z darkness") << QByteArray("~SD25") << QByteArray("DIAGNOSTIC REPORT ZDARKNESS") << QByteArray("25");
-    QTest::newRow("z head close") << QByteArray("^MF,C") << QByteArray("DIAGNOSTIC REPORT ZFEEDHEADCLOSE") << QByteArray("C");
-    QTest::newRow("z position") << QByteArray("~TA-05") << QByteArray("DIAGNOSTIC REPORT ZPOSITION") << QByteArray("-5");
+    QTest::newRow("z head close") << QByteArray("^MF,C") << QByteArray("DIAGNOSTIC REPORT ZFEEDHEADCLOSE")
+                                  << QByteArray("C");
+    QTest::newRow("z position") << QByteArray("~TA-05") << QByteArray("DIAGNOSTIC REPORT ZPOSITION")
+                                << QByteArray("-5");
     QTest::newRow("z width") << QByteArray("~PW07") << QByteArray("DIAGNOSTIC REPORT ZLABELWIDTH") << QByteArray("7");
     QTest::newRow("z top") << QByteArray("~LT-12") << QByteArray("DIAGNOSTIC REPORT ZLABELTOP") << QByteArray("-12");
     QTest::newRow("z shift") << QByteArray("~LS3") << QByteArray("DIAGNOSTIC REPORT ZLABELSHIFT") << QByteArray("3");
-    QTest::newRow("com 96") << QByteArray("SET COM1 96") << QByteArray("DIAGNOSTIC REPORT BAUDRATE") << QByteArray("9600");
-    QTest::newRow("com 230") << QByteArray("SET COM1 230") << QByteArray("DIAGNOSTIC REPORT BAUDRATE") << QByteArray("230400");
-    QTest::newRow("net ip") << QByteArray("NET IP \"192.168.5.7\",\"255.255.255.0\",\"192.168.5.1\"") << QByteArray("DIAGNOSTIC REPORT IP ADDRESS") << QByteArray("192.168.5.7");
-    QTest::newRow("net mask") << QByteArray("NET IP \"192.168.5.7\",\"255.255.255.0\",\"192.168.5.1\"") << QByteArray("DIAGNOSTIC REPORT SUBNET MASK") << QByteArray("255.255.255.0");
-    QTest::newRow("net gateway") << QByteArray("NET IP \"192.168.5.7\",\"255.255.255.0\",\"192.168.5.1\"") << QByteArray("DIAGNOSTIC REPORT DEFAULT GATEWAY") << QByteArray("192.168.5.1");
-    QTest::newRow("net ip clears dhcp") << QByteArray("NET IP \"192.168.5.7\",\"255.255.255.0\",\"192.168.5.1\"") << QByteArray("DIAGNOSTIC REPORT DHCP") << QByteArray("0");
-    QTest::newRow("wifi ssid with quote") << QByteArray("WLAN SSID \"Lab \"5G\"\"") << QByteArray("DIAGNOSTIC REPORT WIFISSID") << QByteArray("Lab \"5G\"");
-    QTest::newRow("wifi password") << QByteArray("WLAN PWD \"s3cret,x\"") << QByteArray("DIAGNOSTIC REPORT WIFIPWD") << QByteArray("s3cret,x");
-    QTest::newRow("wifi ip") << QByteArray("WLAN IP \"10.0.0.9\",\"255.0.0.0\",\"10.0.0.1\"") << QByteArray("DIAGNOSTIC REPORT WIFIIP") << QByteArray("10.0.0.9");
-    QTest::newRow("wifi gateway") << QByteArray("WLAN IP \"10.0.0.9\",\"255.0.0.0\",\"10.0.0.1\"") << QByteArray("DIAGNOSTIC REPORT WIFIGATEWAY") << QByteArray("10.0.0.1");
-    QTest::newRow("wifi ip clears dhcp") << QByteArray("WLAN IP \"10.0.0.9\",\"255.0.0.0\",\"10.0.0.1\"") << QByteArray("DIAGNOSTIC REPORT WIFIDHCP") << QByteArray("0");
-    QTest::newRow("cut mode") << QByteArray("WRITEC CUTMODENOBACK") << QByteArray("READC CUTMODE") << QByteArray("NOBACK");
-    QTest::newRow("cut back") << QByteArray("WRITEC CUTBACKNO") << QByteArray("READC CUTBACK") << QByteArray("CUTBACKNO");
-    QTest::newRow("cut reverse") << QByteArray("WRITEC CUTREVERSEYES") << QByteArray("READC CUTREVERSE") << QByteArray("CUTREVERSEYES");
-    QTest::newRow("cut back len") << QByteArray("WRITEC CUTBACKLEN,55") << QByteArray("READC CUTBACKLEN") << QByteArray("55 dot");
+    QTest::newRow("com 96") << QByteArray("SET COM1 96") << QByteArray("DIAGNOSTIC REPORT BAUDRATE")
+                            << QByteArray("9600");
+    QTest::newRow("com 230") << QByteArray("SET COM1 230") << QByteArray("DIAGNOSTIC REPORT BAUDRATE")
+                             << QByteArray("230400");
+    QTest::newRow("net ip") << QByteArray("NET IP \"192.168.5.7\",\"255.255.255.0\",\"192.168.5.1\"")
+                            << QByteArray("DIAGNOSTIC REPORT IP ADDRESS") << QByteArray("192.168.5.7");
+    QTest::newRow("net mask") << QByteArray("NET IP \"192.168.5.7\",\"255.255.255.0\",\"192.168.5.1\"")
+                              << QByteArray("DIAGNOSTIC REPORT SUBNET MASK") << QByteArray("255.255.255.0");
+    QTest::newRow("net gateway") << QByteArray("NET IP \"192.168.5.7\",\"255.255.255.0\",\"192.168.5.1\"")
+                                 << QByteArray("DIAGNOSTIC REPORT DEFAULT GATEWAY") << QByteArray("192.168.5.1");
+    QTest::newRow("net ip clears dhcp") << QByteArray("NET IP \"192.168.5.7\",\"255.255.255.0\",\"192.168.5.1\"")
+                                        << QByteArray("DIAGNOSTIC REPORT DHCP") << QByteArray("0");
+    QTest::newRow("wifi ssid with quote") << QByteArray("WLAN SSID \"Lab \"5G\"\"")
+                                          << QByteArray("DIAGNOSTIC REPORT WIFISSID") << QByteArray("Lab \"5G\"");
+    QTest::newRow("wifi password") << QByteArray("WLAN PWD \"s3cret,x\"") << QByteArray("DIAGNOSTIC REPORT WIFIPWD")
+                                   << QByteArray("s3cret,x");
+    QTest::newRow("wifi ip") << QByteArray("WLAN IP \"10.0.0.9\",\"255.0.0.0\",\"10.0.0.1\"")
+                             << QByteArray("DIAGNOSTIC REPORT WIFIIP") << QByteArray("10.0.0.9");
+    QTest::newRow("wifi gateway") << QByteArray("WLAN IP \"10.0.0.9\",\"255.0.0.0\",\"10.0.0.1\"")
+                                  << QByteArray("DIAGNOSTIC REPORT WIFIGATEWAY") << QByteArray("10.0.0.1");
+    QTest::newRow("wifi ip clears dhcp") << QByteArray("WLAN IP \"10.0.0.9\",\"255.0.0.0\",\"10.0.0.1\"")
+                                         << QByteArray("DIAGNOSTIC REPORT WIFIDHCP") << QByteArray("0");
+    QTest::newRow("cut mode") << QByteArray("WRITEC CUTMODENOBACK") << QByteArray("READC CUTMODE")
+                              << QByteArray("NOBACK");
+    QTest::newRow("cut back") << QByteArray("WRITEC CUTBACKNO") << QByteArray("READC CUTBACK")
+                              << QByteArray("CUTBACKNO");
+    QTest::newRow("cut reverse") << QByteArray("WRITEC CUTREVERSEYES") << QByteArray("READC CUTREVERSE")
+                                 << QByteArray("CUTREVERSEYES");
+    QTest::newRow("cut back len") << QByteArray("WRITEC CUTBACKLEN,55") << QByteArray("READC CUTBACKLEN")
+                                  << QByteArray("55 dot");
 }
 
 void TestPrinterSimState::settingIsReadBack()
@@ -193,10 +220,10 @@ void TestPrinterSimState::identityAndOptionReplies()
 void TestPrinterSimState::missingOptionsStayUnanswered()
 {
     SimConfig config;
-    config.options = PrinterOptions{false, false, false, false, false, false, false};
+    config.options = PrinterOptions { false, false, false, false, false, false, false };
     Link link(config);
-    for (const char *query : {"DIAGNOSTIC REPORT BAUDRATE", "DIAGNOSTIC REPORT DHCP", "DIAGNOSTIC REPORT BTNAME",
-                              "DIAGNOSTIC REPORT WIFIDHCP", "READC CUTMODE"})
+    for (const char *query : { "DIAGNOSTIC REPORT BAUDRATE", "DIAGNOSTIC REPORT DHCP", "DIAGNOSTIC REPORT BTNAME",
+             "DIAGNOSTIC REPORT WIFIDHCP", "READC CUTMODE" })
         QVERIFY2(link.send(QByteArray(query) + "\r\n").isEmpty(), query);
     QCOMPARE(link.send("DIAGNOSTIC REPORT ISBT\r\nDIAGNOSTIC REPORT ISWIFI\r\n"), QByteArray("0\r\n0\r\n"));
     link.send("SET COM1 96\r\n");
@@ -235,8 +262,8 @@ void TestPrinterSimState::statusSensorsAndActions()
     link.wait(61000);
     QCOMPARE(link.printer.clockAt(link.now), QDateTime(QDate(2024, 3, 5), QTime(7, 9, 10)));
 
-    const QList<QByteArray> expected = {"SELFTEST", "INITALPRINTER", "IGNORE AUTO.BAS", "HEX MODE", "YEAR = 24",
-                                        "MONTH = 03", "DATE = 05", "HOUR = 07", "MINUTE = 08", "SECOND = 09"};
+    const QList<QByteArray> expected = { "SELFTEST", "INITALPRINTER", "IGNORE AUTO.BAS", "HEX MODE", "YEAR = 24",
+        "MONTH = 03", "DATE = 05", "HOUR = 07", "MINUTE = 08", "SECOND = 09" };
     QCOMPARE(link.printer.actions(), expected);
 }
 
@@ -261,7 +288,8 @@ void TestPrinterSimState::downloadListAndKill()
     // The payload holds CR LF and ESC bytes; only the announced count decides where it ends.
     QCOMPARE(link.send("DOWNLOAD F,TEST.TXT," + QByteArray::number(data.size()) + "," + data + "\r\n"), QByteArray());
     QCOMPARE(link.send("DOWNLOAD F,LOGO.BMP,2,xy\r\n"), QByteArray());
-    QCOMPARE(link.send("DIAGNOSTIC REPORT FFILELIST\r\n"), "TEST.TXT " + QByteArray::number(data.size()) + "\r\nLOGO.BMP 2\r\n\r\n");
+    QCOMPARE(link.send("DIAGNOSTIC REPORT FFILELIST\r\n"),
+        "TEST.TXT " + QByteArray::number(data.size()) + "\r\nLOGO.BMP 2\r\n\r\n");
     QCOMPARE(link.printer.store().find(Place::Flash, "TEST.TXT")->data, data);
     QCOMPARE(link.send("DIAGNOSTIC REPORT FFREESPACE\r\n").trimmed().toInt(), freeBefore - 5);
 
@@ -332,7 +360,8 @@ void TestPrinterSimState::bootSessionWithMatchingChecksum()
     QVERIFY(link.printer.ieee1284Id().isEmpty());
     link.wait(link.printer.config().timings.bootEnterMs);
     QCOMPARE(link.printer.mode(), PrinterMode::Boot);
-    QVERIFY(platform::usbPrintHardwareId(link.printer.ieee1284Id()).contains(QLatin1String("USBPRINT\\OXAL_Printer_Boot")));
+    QVERIFY(
+        platform::usbPrintHardwareId(link.printer.ieee1284Id()).contains(QLatin1String("USBPRINT\\OXAL_Printer_Boot")));
 
     QByteArray image = QByteArray(8192 + 300, '\0');
     for (int i = 0; i < image.size(); ++i)
@@ -406,7 +435,8 @@ void TestPrinterSimState::discoveryReplyAndNetSettings()
     QCOMPARE(discoveryField(text, QStringLiteral("MAC:")), QStringLiteral("00-1B-82-5E-00-01\r"));
 
     QVERIFY(!link.printer.answerDatagram("NET IP \"127.0.0.9\",\"255.255.0.0\",\"127.0.0.254\"\r\n", link.now));
-    const QString changed = QString::fromLatin1(*link.printer.answerDatagram("DIAGNOSTIC REPORT NETBROADCAST\r\n", link.now));
+    const QString changed
+        = QString::fromLatin1(*link.printer.answerDatagram("DIAGNOSTIC REPORT NETBROADCAST\r\n", link.now));
     QCOMPARE(discoveryField(changed, QStringLiteral("DHCP ")), QStringLiteral("OFF"));
     QCOMPARE(discoveryField(changed, QStringLiteral("IP ADDR:")), QStringLiteral("127.0.0.9"));
     QCOMPARE(discoveryField(changed, QStringLiteral("SUBNET:")), QStringLiteral("255.255.0.0"));

@@ -23,7 +23,7 @@ struct BootFrame {
 
 struct BootFrame::ScanResult {
     Scan scan = Scan::NeedMore;
-    int length = 0;         // bytes the frame (Complete) or the junk (Invalid) takes
+    int length = 0; // bytes the frame (Complete) or the junk (Invalid) takes
     bool sumMatches = true; // Complete only
     BootFrame frame;
 };

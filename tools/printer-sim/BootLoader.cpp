@@ -4,8 +4,7 @@ namespace printersim {
 
 BootLoader::BootLoader(quint32 flashSize)
     : m_flashSize(flashSize)
-{
-}
+{ }
 
 void BootLoader::reset()
 {
@@ -20,7 +19,7 @@ std::optional<BootLoader::Range> BootLoader::rangeOf(const QByteArray &payload)
 {
     if (payload.size() != 9 || payload[0] != '\0')
         return std::nullopt;
-    return Range{bigEndian32(payload, 1), bigEndian32(payload, 5)};
+    return Range { bigEndian32(payload, 1), bigEndian32(payload, 5) };
 }
 
 std::optional<QByteArray> BootLoader::handle(const BootFrame &frame, bool sumMatches, const FaultSwitches &faults)
@@ -52,14 +51,13 @@ std::optional<QByteArray> BootLoader::handle(const BootFrame &frame, bool sumMat
             break;
         }
     }
-    return BootFrame{frame.code, reply}.encode();
+    return BootFrame { frame.code, reply }.encode();
 }
 
 QByteArray BootLoader::erase(const QByteArray &payload, const FaultSwitches &faults)
 {
     const auto range = rangeOf(payload);
-    if (!range || range->start != flashBase || range->end <= range->start
-        || range->end - range->start > m_flashSize)
+    if (!range || range->start != flashBase || range->end <= range->start || range->end - range->start > m_flashSize)
         return QByteArray(1, char(BadRange));
     reset();
     if (faults.failErase)
@@ -78,8 +76,8 @@ QByteArray BootLoader::writeBlock(const QByteArray &payload)
     const int number = static_cast<quint8>(payload[4]);
     const int length = bigEndian16(payload, 5);
     const bool headerZero = payload.left(4) == QByteArray(4, '\0');
-    if (!headerZero || length != payload.size() - 7 || length == 0 || length > blockSize
-        || number != m_nextBlock % 256 || m_writeOffset + length > m_flash.size())
+    if (!headerZero || length != payload.size() - 7 || length == 0 || length > blockSize || number != m_nextBlock % 256
+        || m_writeOffset + length > m_flash.size())
         return QByteArray(1, char(BadBlock));
     m_flash.replace(m_writeOffset, length, payload.mid(7));
     m_writeOffset += length;

@@ -12,20 +12,28 @@ struct Flag {
 };
 
 const Flag flags[] = {
-    {"no-bluetooth", "The printer has no Bluetooth option.", [](CommandLine &c) { c.config.options.bluetooth = false; }},
-    {"no-wifi", "The printer has no Wi-Fi option.", [](CommandLine &c) { c.config.options.wifi = false; }},
-    {"no-ethernet", "The printer has no wired network option (and ignores discovery).", [](CommandLine &c) { c.config.options.ethernet = false; }},
-    {"no-serial", "The printer has no serial port.", [](CommandLine &c) { c.config.options.serial = false; }},
-    {"no-cutter", "The printer has no cutter.", [](CommandLine &c) { c.config.options.cutter = false; }},
-    {"peeler", "The printer has a peeler.", [](CommandLine &c) { c.config.options.peeler = true; }},
-    {"no-card", "No memory card is inserted.", [](CommandLine &c) { c.config.options.card = false; }},
-    {"no-answer", "Fault: never answer anything, discovery included.", [](CommandLine &c) { c.config.faults.noAnswer = true; }},
-    {"garbage", "Fault: scramble every reply (it loses its CR LF).", [](CommandLine &c) { c.config.faults.garbage = true; }},
-    {"close-mid-transfer", "Fault: drop the connection half-way through every download or firmware block.", [](CommandLine &c) { c.config.faults.closeMidTransfer = true; }},
-    {"fail-erase", "Fault: the boot loader reports every erase as failed.", [](CommandLine &c) { c.config.faults.failErase = true; }},
-    {"wrong-verify-sum", "Fault: the boot loader's verify sum is one too high.", [](CommandLine &c) { c.config.faults.wrongVerifySum = true; }},
-    {"no-udp", "Do not answer discovery on UDP.", [](CommandLine &c) { c.server.udp = false; }},
-    {"verbose", "Print every action of the printer on standard error.", [](CommandLine &c) { c.server.verbose = true; }},
+    { "no-bluetooth", "The printer has no Bluetooth option.",
+        [](CommandLine &c) { c.config.options.bluetooth = false; } },
+    { "no-wifi", "The printer has no Wi-Fi option.", [](CommandLine &c) { c.config.options.wifi = false; } },
+    { "no-ethernet", "The printer has no wired network option (and ignores discovery).",
+        [](CommandLine &c) { c.config.options.ethernet = false; } },
+    { "no-serial", "The printer has no serial port.", [](CommandLine &c) { c.config.options.serial = false; } },
+    { "no-cutter", "The printer has no cutter.", [](CommandLine &c) { c.config.options.cutter = false; } },
+    { "peeler", "The printer has a peeler.", [](CommandLine &c) { c.config.options.peeler = true; } },
+    { "no-card", "No memory card is inserted.", [](CommandLine &c) { c.config.options.card = false; } },
+    { "no-answer", "Fault: never answer anything, discovery included.",
+        [](CommandLine &c) { c.config.faults.noAnswer = true; } },
+    { "garbage", "Fault: scramble every reply (it loses its CR LF).",
+        [](CommandLine &c) { c.config.faults.garbage = true; } },
+    { "close-mid-transfer", "Fault: drop the connection half-way through every download or firmware block.",
+        [](CommandLine &c) { c.config.faults.closeMidTransfer = true; } },
+    { "fail-erase", "Fault: the boot loader reports every erase as failed.",
+        [](CommandLine &c) { c.config.faults.failErase = true; } },
+    { "wrong-verify-sum", "Fault: the boot loader's verify sum is one too high.",
+        [](CommandLine &c) { c.config.faults.wrongVerifySum = true; } },
+    { "no-udp", "Do not answer discovery on UDP.", [](CommandLine &c) { c.server.udp = false; } },
+    { "verbose", "Print every action of the printer on standard error.",
+        [](CommandLine &c) { c.server.verbose = true; } },
 };
 
 struct Value {
@@ -47,44 +55,78 @@ bool toInt(const QString &text, int min, int max, int &target)
 }
 
 const Value values[] = {
-    {"address", "ip", "Loopback address to serve on (default 127.0.0.1).", [](CommandLine &c, const QString &v) {
-         c.server.address = QHostAddress(v);
-         c.config.identity.ipAddress = v.toLatin1();
-         return !c.server.address.isNull() && c.server.address.isLoopback();
-     }},
-    {"port", "n", "TCP port (default 9100; 0 picks a free one).", [](CommandLine &c, const QString &v) {
-         int port = 0;
-         return toInt(v, 0, 65535, port) && (c.server.tcpPort = static_cast<quint16>(port), true);
-     }},
-    {"udp-port", "n", "UDP discovery port (default 22368; 0 picks a free one).", [](CommandLine &c, const QString &v) {
-         int port = 0;
-         return toInt(v, 0, 65535, port) && (c.server.udpPort = static_cast<quint16>(port), true);
-     }},
-    {"usb-sysfs", "dir", "Emulate a USB printer: a pseudo-terminal, announced in a sysfs-like tree under dir.", [](CommandLine &c, const QString &v) {
-         c.server.usbSysfsRoot = v;
-         return !v.isEmpty();
-     }},
-    {"usb-node", "name", "Name of the USB entry (default lp0).", [](CommandLine &c, const QString &v) {
-         c.server.usbNode = v;
-         return v.startsWith(QLatin1String("lp"));
-     }},
-    {"model", "text", "Model name (default OX-420T).", [](CommandLine &c, const QString &v) { c.config.identity.model = v.toLatin1(); return !v.isEmpty(); }},
-    {"firmware", "text", "Firmware version (default V1.21).", [](CommandLine &c, const QString &v) { c.config.identity.version = v.toLatin1(); return !v.isEmpty(); }},
-    {"serial", "text", "Serial number.", [](CommandLine &c, const QString &v) { c.config.identity.serial = v.toLatin1(); return true; }},
-    {"mac", "text", "MAC address in the discovery reply.", [](CommandLine &c, const QString &v) { c.config.identity.mac = v.toLatin1(); return !v.isEmpty(); }},
-    {"name", "text", "Network name in the discovery reply.", [](CommandLine &c, const QString &v) { c.config.identity.netName = v.toLatin1(); return true; }},
-    {"dpi", "n", "Resolution: 203, 300 or 600 (default 203).", [](CommandLine &c, const QString &v) { return toInt(v, 100, 1200, c.config.identity.dpi); }},
-    {"status", "byte", "Status byte answered to ESC ! ? (default 0; 0x05 = cover open, out of paper).", [](CommandLine &c, const QString &v) {
-         int status = 0;
-         return toInt(v, 0, 255, status) && (c.config.statusByte = static_cast<quint8>(status), true);
-     }},
-    {"slow", "ms", "Fault: every reply leaves this many milliseconds late.", [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.faults.answerDelayMs); }},
-    {"restart-delay", "ms", "Time away after ESC ! R (default 1500).", [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.timings.restartMs); }},
-    {"boot-delay", "ms", "Time until the boot device appears after INIAP OXALBOOT (default 3000).", [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.timings.bootEnterMs); }},
-    {"boot-leave-delay", "ms", "Time until the printer is back after the boot restart (default 3000).", [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.timings.bootLeaveMs); }},
-    {"dram-kb", "n", "DRAM size in KB (default 1024).", [](CommandLine &c, const QString &v) { return toInt(v, 0, 1 << 22, c.config.memory.dramKb); }},
-    {"flash-kb", "n", "FLASH size in KB (default 4096).", [](CommandLine &c, const QString &v) { return toInt(v, 0, 1 << 22, c.config.memory.flashKb); }},
-    {"card-kb", "n", "Memory card size in KB (default 16384).", [](CommandLine &c, const QString &v) { return toInt(v, 0, 1 << 22, c.config.memory.cardKb); }},
+    { "address", "ip", "Loopback address to serve on (default 127.0.0.1).",
+        [](CommandLine &c, const QString &v) {
+            c.server.address = QHostAddress(v);
+            c.config.identity.ipAddress = v.toLatin1();
+            return !c.server.address.isNull() && c.server.address.isLoopback();
+        } },
+    { "port", "n", "TCP port (default 9100; 0 picks a free one).",
+        [](CommandLine &c, const QString &v) {
+            int port = 0;
+            return toInt(v, 0, 65535, port) && (c.server.tcpPort = static_cast<quint16>(port), true);
+        } },
+    { "udp-port", "n", "UDP discovery port (default 22368; 0 picks a free one).",
+        [](CommandLine &c, const QString &v) {
+            int port = 0;
+            return toInt(v, 0, 65535, port) && (c.server.udpPort = static_cast<quint16>(port), true);
+        } },
+    { "usb-sysfs", "dir", "Emulate a USB printer: a pseudo-terminal, announced in a sysfs-like tree under dir.",
+        [](CommandLine &c, const QString &v) {
+            c.server.usbSysfsRoot = v;
+            return !v.isEmpty();
+        } },
+    { "usb-node", "name", "Name of the USB entry (default lp0).",
+        [](CommandLine &c, const QString &v) {
+            c.server.usbNode = v;
+            return v.startsWith(QLatin1String("lp"));
+        } },
+    { "model", "text", "Model name (default OX-420T).",
+        [](CommandLine &c, const QString &v) {
+            c.config.identity.model = v.toLatin1();
+            return !v.isEmpty();
+        } },
+    { "firmware", "text", "Firmware version (default V1.21).",
+        [](CommandLine &c, const QString &v) {
+            c.config.identity.version = v.toLatin1();
+            return !v.isEmpty();
+        } },
+    { "serial", "text", "Serial number.",
+        [](CommandLine &c, const QString &v) {
+            c.config.identity.serial = v.toLatin1();
+            return true;
+        } },
+    { "mac", "text", "MAC address in the discovery reply.",
+        [](CommandLine &c, const QString &v) {
+            c.config.identity.mac = v.toLatin1();
+            return !v.isEmpty();
+        } },
+    { "name", "text", "Network name in the discovery reply.",
+        [](CommandLine &c, const QString &v) {
+            c.config.identity.netName = v.toLatin1();
+            return true;
+        } },
+    { "dpi", "n", "Resolution: 203, 300 or 600 (default 203).",
+        [](CommandLine &c, const QString &v) { return toInt(v, 100, 1200, c.config.identity.dpi); } },
+    { "status", "byte", "Status byte answered to ESC ! ? (default 0; 0x05 = cover open, out of paper).",
+        [](CommandLine &c, const QString &v) {
+            int status = 0;
+            return toInt(v, 0, 255, status) && (c.config.statusByte = static_cast<quint8>(status), true);
+        } },
+    { "slow", "ms", "Fault: every reply leaves this many milliseconds late.",
+        [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.faults.answerDelayMs); } },
+    { "restart-delay", "ms", "Time away after ESC ! R (default 1500).",
+        [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.timings.restartMs); } },
+    { "boot-delay", "ms", "Time until the boot device appears after INIAP OXALBOOT (default 3000).",
+        [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.timings.bootEnterMs); } },
+    { "boot-leave-delay", "ms", "Time until the printer is back after the boot restart (default 3000).",
+        [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.timings.bootLeaveMs); } },
+    { "dram-kb", "n", "DRAM size in KB (default 1024).",
+        [](CommandLine &c, const QString &v) { return toInt(v, 0, 1 << 22, c.config.memory.dramKb); } },
+    { "flash-kb", "n", "FLASH size in KB (default 4096).",
+        [](CommandLine &c, const QString &v) { return toInt(v, 0, 1 << 22, c.config.memory.flashKb); } },
+    { "card-kb", "n", "Memory card size in KB (default 16384).",
+        [](CommandLine &c, const QString &v) { return toInt(v, 0, 1 << 22, c.config.memory.cardKb); } },
 };
 
 const char *const about = R"(Simulated thermal label printer for Ostrel.
@@ -135,7 +177,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         parser.addOption(QCommandLineOption(QString::fromLatin1(flag.name), QString::fromLatin1(flag.description)));
     for (const Value &value : values)
         parser.addOption(QCommandLineOption(QString::fromLatin1(value.name), QString::fromLatin1(value.description),
-                                            QString::fromLatin1(value.valueName)));
+            QString::fromLatin1(value.valueName)));
     if (!parser.parse(arguments)) {
         result.error = parser.errorText();
         return result;
@@ -163,10 +205,12 @@ QString helpText()
     QString text = QString::fromLatin1(about) + QStringLiteral("\nUsage: ostrel-printer-sim [options]\n\nOptions:\n");
     text += QStringLiteral("  --help  Show this text.\n");
     for (const Value &value : values)
-        text += QStringLiteral("  --%1 <%2>  %3\n").arg(QString::fromLatin1(value.name), QString::fromLatin1(value.valueName),
-                                                        QString::fromLatin1(value.description));
+        text += QStringLiteral("  --%1 <%2>  %3\n")
+                    .arg(QString::fromLatin1(value.name), QString::fromLatin1(value.valueName),
+                        QString::fromLatin1(value.description));
     for (const Flag &flag : flags)
-        text += QStringLiteral("  --%1  %2\n").arg(QString::fromLatin1(flag.name), QString::fromLatin1(flag.description));
+        text += QStringLiteral("  --%1  %2\n")
+                    .arg(QString::fromLatin1(flag.name), QString::fromLatin1(flag.description));
     return text;
 }
 

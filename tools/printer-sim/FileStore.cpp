@@ -95,7 +95,7 @@ FileStore::StoreResult FileStore::store(Place place, const QByteArray &name, con
     if (data.size() > freeBytes)
         return StoreResult::Full;
     remove(place, name);
-    a.files.append({name, data});
+    a.files.append({ name, data });
     return StoreResult::Stored;
 }
 

@@ -57,80 +57,109 @@ struct QueryRow {
 
 // The reply of every query, in the printer's own words.
 const QueryRow queryRows[] = {
-    {"OUT GETSETTING$(\"SYSTEM\",\"INFORMATION\",\"MODEL\")", Part::None, [](const PrinterView &p) { return p.identity.model; }},
-    {"OUT GETSETTING$(\"SYSTEM\",\"INFORMATION\",\"VERSION\")", Part::None, [](const PrinterView &p) { return p.identity.version; }},
-    {"OUT GETSETTING$(\"SYSTEM\",\"INFORMATION\",\"SERIAL\")", Part::None, [](const PrinterView &p) { return p.identity.serial; }},
-    {"DIAGNOSTIC REPORT MILAGE", Part::None, [](const PrinterView &p) { return mileageText(p.counters.mileageMm); }},
-    {"DIAGNOSTIC REPORT CUTCOUNTER", Part::None, [](const PrinterView &p) { return num(p.counters.cuts); }},
-    {"DIAGNOSTIC REPORT DPI", Part::None, [](const PrinterView &p) { return num(p.identity.dpi); }},
-    {"DIAGNOSTIC REPORT SPEED", Part::None, [](const PrinterView &p) { return num(p.settings.media.speed); }},
-    {"DIAGNOSTIC REPORT DENSITY", Part::None, [](const PrinterView &p) { return num(p.settings.media.density); }},
-    {"DIAGNOSTIC REPORT PAPERWIDTH", Part::None, [](const PrinterView &p) { return num(p.settings.media.paperWidthDots); }},
-    {"DIAGNOSTIC REPORT PAPERHEIGHT", Part::None, [](const PrinterView &p) { return num(p.settings.media.paperHeightDots); }},
-    {"DIAGNOSTIC REPORT SENSORMODE", Part::None, [](const PrinterView &p) { return num(p.settings.media.sensorMode); }},
-    {"DIAGNOSTIC REPORT GAPSIZE", Part::None, [](const PrinterView &p) { return num(p.settings.media.gapDots); }},
-    {"DIAGNOSTIC REPORT GAPOFFSET", Part::None, [](const PrinterView &p) { return num(p.settings.media.gapOffsetDots); }},
-    {"DIAGNOSTIC REPORT PRINTOUT", Part::None, [](const PrinterView &p) { return num(p.settings.media.printOut); }},
-    {"DIAGNOSTIC REPORT OFFSET", Part::None, [](const PrinterView &p) { return num(p.settings.media.offset); }},
-    {"DIAGNOSTIC REPORT OFFSETBASE", Part::None, [](const PrinterView &p) { return num(p.settings.media.offsetBase); }},
-    {"DIAGNOSTIC REPORT DIRCTION", Part::None, [](const PrinterView &p) { return num(p.settings.media.direction); }},
-    {"DIAGNOSTIC REPORT MIRROR", Part::None, [](const PrinterView &p) { return num(p.settings.media.mirror); }},
-    {"DIAGNOSTIC REPORT REFERENCEX", Part::None, [](const PrinterView &p) { return num(p.settings.media.referenceX); }},
-    {"DIAGNOSTIC REPORT REFERENCEY", Part::None, [](const PrinterView &p) { return num(p.settings.media.referenceY); }},
-    {"DIAGNOSTIC REPORT SHIFT", Part::None, [](const PrinterView &p) { return num(p.settings.media.shiftY); }},
-    {"DIAGNOSTIC REPORT SHIFTBASE", Part::None, [](const PrinterView &p) { return num(p.settings.media.shiftYBase); }},
-    {"DIAGNOSTIC REPORT SHIFTX", Part::None, [](const PrinterView &p) { return num(p.settings.media.shiftX); }},
-    {"DIAGNOSTIC REPORT SHIFTXBASE", Part::None, [](const PrinterView &p) { return num(p.settings.media.shiftXBase); }},
-    {"DIAGNOSTIC REPORT GAPINTEN", Part::None, [](const PrinterView &p) { return num(p.settings.media.gapIntensity); }},
-    {"DIAGNOSTIC REPORT BLINEINTEN", Part::None, [](const PrinterView &p) { return num(p.settings.media.blineIntensity); }},
-    {"DIAGNOSTIC REPORT RIBBON", Part::None, [](const PrinterView &p) { return num(p.settings.media.ribbon); }},
-    {"DIAGNOSTIC REPORT RIBBONERRLEN", Part::None, [](const PrinterView &p) { return p.settings.media.ribbonErrLen; }},
-    {"DIAGNOSTIC REPORT AUTOTHRESHOLD", Part::None, [](const PrinterView &p) { return num(p.settings.media.sensorRef); }},
-    {"DIAGNOSTIC REPORT SENSORSTA", Part::None, [](const PrinterView &p) { return num(p.settings.media.sensorSta); }},
-    {"DIAGNOSTIC REPORT CONINTEN", Part::None, [](const PrinterView &p) { return num(p.settings.media.conIntensity); }},
-    {"DIAGNOSTIC REPORT RIBBONEND", Part::None, [](const PrinterView &p) { return flag(p.settings.media.ribbonEnd); }},
-    {"DIAGNOSTIC REPORT ZSPEED", Part::None, [](const PrinterView &p) { return num(p.settings.media.zSpeed); }},
-    {"DIAGNOSTIC REPORT ZDARKNESS", Part::None, [](const PrinterView &p) { return num(p.settings.media.zDarkness); }},
-    {"DIAGNOSTIC REPORT ZFEEDHEADCLOSE", Part::None, [](const PrinterView &p) { return QByteArray(1, p.settings.media.zFeedHeadClose); }},
-    {"DIAGNOSTIC REPORT ZPOSITION", Part::None, [](const PrinterView &p) { return num(p.settings.media.zPosition); }},
-    {"DIAGNOSTIC REPORT ZLABELWIDTH", Part::None, [](const PrinterView &p) { return num(p.settings.media.zLabelWidth); }},
-    {"DIAGNOSTIC REPORT ZLABELTOP", Part::None, [](const PrinterView &p) { return num(p.settings.media.zLabelTop); }},
-    {"DIAGNOSTIC REPORT ZLABELSHIFT", Part::None, [](const PrinterView &p) { return num(p.settings.media.zLabelShift); }},
-    {"DIAGNOSTIC REPORT BAUDRATE", Part::Serial, [](const PrinterView &p) { return num(p.settings.link.baudRate); }},
-    {"DIAGNOSTIC REPORT PARITY", Part::Serial, [](const PrinterView &p) { return num(p.settings.link.parity); }},
-    {"DIAGNOSTIC REPORT DATABIT", Part::Serial, [](const PrinterView &p) { return num(p.settings.link.dataBits); }},
-    {"DIAGNOSTIC REPORT STOPBIT", Part::Serial, [](const PrinterView &p) { return num(p.settings.link.stopBits); }},
-    {"DIAGNOSTIC REPORT DHCP", Part::Ethernet, [](const PrinterView &p) { return num(p.settings.link.dhcp); }},
-    {"DIAGNOSTIC REPORT IP ADDRESS", Part::Ethernet, [](const PrinterView &p) { return p.settings.link.netIp; }},
-    {"DIAGNOSTIC REPORT SUBNET MASK", Part::Ethernet, [](const PrinterView &p) { return p.settings.link.netMask; }},
-    {"DIAGNOSTIC REPORT DEFAULT GATEWAY", Part::Ethernet, [](const PrinterView &p) { return p.settings.link.netGateway; }},
-    {"DIAGNOSTIC REPORT BTNAME", Part::Bluetooth, [](const PrinterView &p) { return p.settings.link.btName; }},
-    {"DIAGNOSTIC REPORT BTPINCODE", Part::Bluetooth, [](const PrinterView &p) { return p.settings.link.btPinCode; }},
-    {"DIAGNOSTIC REPORT ISBT", Part::None, [](const PrinterView &p) { return flag(p.options.bluetooth); }},
-    {"DIAGNOSTIC REPORT ISWIFI", Part::None, [](const PrinterView &p) { return flag(p.options.wifi); }},
-    {"DIAGNOSTIC REPORT ISETH", Part::None, [](const PrinterView &p) { return flag(p.options.ethernet); }},
-    {"DIAGNOSTIC REPORT ISSERIAL", Part::None, [](const PrinterView &p) { return flag(p.options.serial); }},
-    {"DIAGNOSTIC REPORT ISCUT", Part::None, [](const PrinterView &p) { return flag(p.options.cutter); }},
-    {"DIAGNOSTIC REPORT ISPEEL", Part::None, [](const PrinterView &p) { return flag(p.options.peeler); }},
-    {"DIAGNOSTIC REPORT WIFISSID", Part::Wifi, [](const PrinterView &p) { return p.settings.link.wifiSsid; }},
-    {"DIAGNOSTIC REPORT WIFIPWD", Part::Wifi, [](const PrinterView &p) { return p.settings.link.wifiPassword; }},
-    {"DIAGNOSTIC REPORT WIFIDHCP", Part::Wifi, [](const PrinterView &p) { return num(p.settings.link.wifiDhcp); }},
-    {"DIAGNOSTIC REPORT WIFIIP", Part::Wifi, [](const PrinterView &p) { return p.settings.link.wifiIp; }},
-    {"DIAGNOSTIC REPORT WIFIMASK", Part::Wifi, [](const PrinterView &p) { return p.settings.link.wifiMask; }},
-    {"DIAGNOSTIC REPORT WIFIGATEWAY", Part::Wifi, [](const PrinterView &p) { return p.settings.link.wifiGateway; }},
-    {"READC CUTMODE", Part::Cutter, [](const PrinterView &p) { return p.settings.media.cutMode; }},
-    {"READC CUTBACK", Part::Cutter, [](const PrinterView &p) { return p.settings.media.cutBack; }},
-    {"READC CUTREVERSE", Part::Cutter, [](const PrinterView &p) { return p.settings.media.cutReverse; }},
-    {"READC CUTBACKLEN", Part::Cutter, [](const PrinterView &p) { return num(p.settings.media.cutBackLen) + " dot"; }},
-    {"DIAGNOSTIC REPORT DPHYSPACE", Part::None, [](const PrinterView &p) { return num(p.store.totalKb(Place::Dram)); }},
-    {"DIAGNOSTIC REPORT FPHYSPACE", Part::None, [](const PrinterView &p) { return num(p.store.totalKb(Place::Flash)); }},
-    {"DIAGNOSTIC REPORT CPHYSPACE", Part::None, [](const PrinterView &p) { return num(p.store.totalKb(Place::Card)); }},
-    {"DIAGNOSTIC REPORT DFREESPACE", Part::None, [](const PrinterView &p) { return num(p.store.freeKb(Place::Dram)); }},
-    {"DIAGNOSTIC REPORT FFREESPACE", Part::None, [](const PrinterView &p) { return num(p.store.freeKb(Place::Flash)); }},
-    {"DIAGNOSTIC REPORT CFREESPACE", Part::None, [](const PrinterView &p) { return num(p.store.freeKb(Place::Card)); }},
-    {"DIAGNOSTIC REPORT DFILELIST", Part::None, [](const PrinterView &p) { return fileList(p, Place::Dram); }},
-    {"DIAGNOSTIC REPORT FFILELIST", Part::None, [](const PrinterView &p) { return fileList(p, Place::Flash); }},
-    {"DIAGNOSTIC REPORT CFILELIST", Part::None, [](const PrinterView &p) { return fileList(p, Place::Card); }},
+    { "OUT GETSETTING$(\"SYSTEM\",\"INFORMATION\",\"MODEL\")", Part::None,
+        [](const PrinterView &p) { return p.identity.model; } },
+    { "OUT GETSETTING$(\"SYSTEM\",\"INFORMATION\",\"VERSION\")", Part::None,
+        [](const PrinterView &p) { return p.identity.version; } },
+    { "OUT GETSETTING$(\"SYSTEM\",\"INFORMATION\",\"SERIAL\")", Part::None,
+        [](const PrinterView &p) { return p.identity.serial; } },
+    { "DIAGNOSTIC REPORT MILAGE", Part::None, [](const PrinterView &p) { return mileageText(p.counters.mileageMm); } },
+    { "DIAGNOSTIC REPORT CUTCOUNTER", Part::None, [](const PrinterView &p) { return num(p.counters.cuts); } },
+    { "DIAGNOSTIC REPORT DPI", Part::None, [](const PrinterView &p) { return num(p.identity.dpi); } },
+    { "DIAGNOSTIC REPORT SPEED", Part::None, [](const PrinterView &p) { return num(p.settings.media.speed); } },
+    { "DIAGNOSTIC REPORT DENSITY", Part::None, [](const PrinterView &p) { return num(p.settings.media.density); } },
+    { "DIAGNOSTIC REPORT PAPERWIDTH", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.paperWidthDots); } },
+    { "DIAGNOSTIC REPORT PAPERHEIGHT", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.paperHeightDots); } },
+    { "DIAGNOSTIC REPORT SENSORMODE", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.sensorMode); } },
+    { "DIAGNOSTIC REPORT GAPSIZE", Part::None, [](const PrinterView &p) { return num(p.settings.media.gapDots); } },
+    { "DIAGNOSTIC REPORT GAPOFFSET", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.gapOffsetDots); } },
+    { "DIAGNOSTIC REPORT PRINTOUT", Part::None, [](const PrinterView &p) { return num(p.settings.media.printOut); } },
+    { "DIAGNOSTIC REPORT OFFSET", Part::None, [](const PrinterView &p) { return num(p.settings.media.offset); } },
+    { "DIAGNOSTIC REPORT OFFSETBASE", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.offsetBase); } },
+    { "DIAGNOSTIC REPORT DIRCTION", Part::None, [](const PrinterView &p) { return num(p.settings.media.direction); } },
+    { "DIAGNOSTIC REPORT MIRROR", Part::None, [](const PrinterView &p) { return num(p.settings.media.mirror); } },
+    { "DIAGNOSTIC REPORT REFERENCEX", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.referenceX); } },
+    { "DIAGNOSTIC REPORT REFERENCEY", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.referenceY); } },
+    { "DIAGNOSTIC REPORT SHIFT", Part::None, [](const PrinterView &p) { return num(p.settings.media.shiftY); } },
+    { "DIAGNOSTIC REPORT SHIFTBASE", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.shiftYBase); } },
+    { "DIAGNOSTIC REPORT SHIFTX", Part::None, [](const PrinterView &p) { return num(p.settings.media.shiftX); } },
+    { "DIAGNOSTIC REPORT SHIFTXBASE", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.shiftXBase); } },
+    { "DIAGNOSTIC REPORT GAPINTEN", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.gapIntensity); } },
+    { "DIAGNOSTIC REPORT BLINEINTEN", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.blineIntensity); } },
+    { "DIAGNOSTIC REPORT RIBBON", Part::None, [](const PrinterView &p) { return num(p.settings.media.ribbon); } },
+    { "DIAGNOSTIC REPORT RIBBONERRLEN", Part::None,
+        [](const PrinterView &p) { return p.settings.media.ribbonErrLen; } },
+    { "DIAGNOSTIC REPORT AUTOTHRESHOLD", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.sensorRef); } },
+    { "DIAGNOSTIC REPORT SENSORSTA", Part::None, [](const PrinterView &p) { return num(p.settings.media.sensorSta); } },
+    { "DIAGNOSTIC REPORT CONINTEN", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.conIntensity); } },
+    { "DIAGNOSTIC REPORT RIBBONEND", Part::None,
+        [](const PrinterView &p) { return flag(p.settings.media.ribbonEnd); } },
+    { "DIAGNOSTIC REPORT ZSPEED", Part::None, [](const PrinterView &p) { return num(p.settings.media.zSpeed); } },
+    { "DIAGNOSTIC REPORT ZDARKNESS", Part::None, [](const PrinterView &p) { return num(p.settings.media.zDarkness); } },
+    { "DIAGNOSTIC REPORT ZFEEDHEADCLOSE", Part::None,
+        [](const PrinterView &p) { return QByteArray(1, p.settings.media.zFeedHeadClose); } },
+    { "DIAGNOSTIC REPORT ZPOSITION", Part::None, [](const PrinterView &p) { return num(p.settings.media.zPosition); } },
+    { "DIAGNOSTIC REPORT ZLABELWIDTH", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.zLabelWidth); } },
+    { "DIAGNOSTIC REPORT ZLABELTOP", Part::None, [](const PrinterView &p) { return num(p.settings.media.zLabelTop); } },
+    { "DIAGNOSTIC REPORT ZLABELSHIFT", Part::None,
+        [](const PrinterView &p) { return num(p.settings.media.zLabelShift); } },
+    { "DIAGNOSTIC REPORT BAUDRATE", Part::Serial, [](const PrinterView &p) { return num(p.settings.link.baudRate); } },
+    { "DIAGNOSTIC REPORT PARITY", Part::Serial, [](const PrinterView &p) { return num(p.settings.link.parity); } },
+    { "DIAGNOSTIC REPORT DATABIT", Part::Serial, [](const PrinterView &p) { return num(p.settings.link.dataBits); } },
+    { "DIAGNOSTIC REPORT STOPBIT", Part::Serial, [](const PrinterView &p) { return num(p.settings.link.stopBits); } },
+    { "DIAGNOSTIC REPORT DHCP", Part::Ethernet, [](const PrinterView &p) { return num(p.settings.link.dhcp); } },
+    { "DIAGNOSTIC REPORT IP ADDRESS", Part::Ethernet, [](const PrinterView &p) { return p.settings.link.netIp; } },
+    { "DIAGNOSTIC REPORT SUBNET MASK", Part::Ethernet, [](const PrinterView &p) { return p.settings.link.netMask; } },
+    { "DIAGNOSTIC REPORT DEFAULT GATEWAY", Part::Ethernet,
+        [](const PrinterView &p) { return p.settings.link.netGateway; } },
+    { "DIAGNOSTIC REPORT BTNAME", Part::Bluetooth, [](const PrinterView &p) { return p.settings.link.btName; } },
+    { "DIAGNOSTIC REPORT BTPINCODE", Part::Bluetooth, [](const PrinterView &p) { return p.settings.link.btPinCode; } },
+    { "DIAGNOSTIC REPORT ISBT", Part::None, [](const PrinterView &p) { return flag(p.options.bluetooth); } },
+    { "DIAGNOSTIC REPORT ISWIFI", Part::None, [](const PrinterView &p) { return flag(p.options.wifi); } },
+    { "DIAGNOSTIC REPORT ISETH", Part::None, [](const PrinterView &p) { return flag(p.options.ethernet); } },
+    { "DIAGNOSTIC REPORT ISSERIAL", Part::None, [](const PrinterView &p) { return flag(p.options.serial); } },
+    { "DIAGNOSTIC REPORT ISCUT", Part::None, [](const PrinterView &p) { return flag(p.options.cutter); } },
+    { "DIAGNOSTIC REPORT ISPEEL", Part::None, [](const PrinterView &p) { return flag(p.options.peeler); } },
+    { "DIAGNOSTIC REPORT WIFISSID", Part::Wifi, [](const PrinterView &p) { return p.settings.link.wifiSsid; } },
+    { "DIAGNOSTIC REPORT WIFIPWD", Part::Wifi, [](const PrinterView &p) { return p.settings.link.wifiPassword; } },
+    { "DIAGNOSTIC REPORT WIFIDHCP", Part::Wifi, [](const PrinterView &p) { return num(p.settings.link.wifiDhcp); } },
+    { "DIAGNOSTIC REPORT WIFIIP", Part::Wifi, [](const PrinterView &p) { return p.settings.link.wifiIp; } },
+    { "DIAGNOSTIC REPORT WIFIMASK", Part::Wifi, [](const PrinterView &p) { return p.settings.link.wifiMask; } },
+    { "DIAGNOSTIC REPORT WIFIGATEWAY", Part::Wifi, [](const PrinterView &p) { return p.settings.link.wifiGateway; } },
+    { "READC CUTMODE", Part::Cutter, [](const PrinterView &p) { return p.settings.media.cutMode; } },
+    { "READC CUTBACK", Part::Cutter, [](const PrinterView &p) { return p.settings.media.cutBack; } },
+    { "READC CUTREVERSE", Part::Cutter, [](const PrinterView &p) { return p.settings.media.cutReverse; } },
+    { "READC CUTBACKLEN", Part::Cutter,
+        [](const PrinterView &p) { return num(p.settings.media.cutBackLen) + " dot"; } },
+    { "DIAGNOSTIC REPORT DPHYSPACE", Part::None,
+        [](const PrinterView &p) { return num(p.store.totalKb(Place::Dram)); } },
+    { "DIAGNOSTIC REPORT FPHYSPACE", Part::None,
+        [](const PrinterView &p) { return num(p.store.totalKb(Place::Flash)); } },
+    { "DIAGNOSTIC REPORT CPHYSPACE", Part::None,
+        [](const PrinterView &p) { return num(p.store.totalKb(Place::Card)); } },
+    { "DIAGNOSTIC REPORT DFREESPACE", Part::None,
+        [](const PrinterView &p) { return num(p.store.freeKb(Place::Dram)); } },
+    { "DIAGNOSTIC REPORT FFREESPACE", Part::None,
+        [](const PrinterView &p) { return num(p.store.freeKb(Place::Flash)); } },
+    { "DIAGNOSTIC REPORT CFREESPACE", Part::None,
+        [](const PrinterView &p) { return num(p.store.freeKb(Place::Card)); } },
+    { "DIAGNOSTIC REPORT DFILELIST", Part::None, [](const PrinterView &p) { return fileList(p, Place::Dram); } },
+    { "DIAGNOSTIC REPORT FFILELIST", Part::None, [](const PrinterView &p) { return fileList(p, Place::Flash); } },
+    { "DIAGNOSTIC REPORT CFILELIST", Part::None, [](const PrinterView &p) { return fileList(p, Place::Card); } },
 };
 
 // Like the C library's strtol in base 10: blanks, a sign, digits; 0 without digits.
@@ -193,9 +222,8 @@ struct SettingRow {
 
 bool setSerial(const Setting &s)
 {
-    static const QList<QPair<QByteArray, int>> rates = {{"24", 2400},   {"48", 4800},   {"96", 9600},
-                                                         {"19", 19200},  {"38", 38400},  {"57", 57600},
-                                                         {"115", 115200}, {"230", 230400}};
+    static const QList<QPair<QByteArray, int>> rates = { { "24", 2400 }, { "48", 4800 }, { "96", 9600 },
+        { "19", 19200 }, { "38", 38400 }, { "57", 57600 }, { "115", 115200 }, { "230", 230400 } };
     const QList<QByteArray> parts = commaSeparated(s.args);
     bool known = false;
     for (const auto &rate : rates) {
@@ -256,92 +284,177 @@ bool setGap(const Setting &s, int markMode)
 }
 
 const SettingRow settingRows[] = {
-    {"SPEED ", Part::None, [](const Setting &s) { s.settings.media.speed = leadingInt(s.args); return true; }},
-    {"DENSITY ", Part::None, [](const Setting &s) { s.settings.media.density = leadingInt(s.args); return true; }},
-    {"SIZE ", Part::None, [](const Setting &s) {
-         const QList<QByteArray> parts = commaSeparated(s.args);
-         if (parts.size() != 2)
-             return false;
-         s.settings.media.paperWidthDots = lengthInDots(parts[0], s.dpi);
-         s.settings.media.paperHeightDots = lengthInDots(parts[1], s.dpi);
-         return true;
-     }},
-    {"GAP ", Part::None, [](const Setting &s) { return setGap(s, 0); }},
-    {"BLINE ", Part::None, [](const Setting &s) { return setGap(s, 1); }},
-    {"OFFSET ", Part::None, [](const Setting &s) { s.settings.media.offset = leadingInt(s.args); return true; }},
-    {"SHIFT ", Part::None, [](const Setting &s) {
-         const QList<QByteArray> parts = commaSeparated(s.args);
-         if (parts.size() == 2)
-             s.settings.media.shiftX = leadingInt(parts[0]);
-         s.settings.media.shiftY = leadingInt(parts.back());
-         return true;
-     }},
-    {"DIRECTION ", Part::None, [](const Setting &s) {
-         const QList<QByteArray> parts = commaSeparated(s.args);
-         s.settings.media.direction = leadingInt(parts[0]);
-         if (parts.size() > 1)
-             s.settings.media.mirror = leadingInt(parts[1]);
-         return true;
-     }},
-    {"REFERENCE ", Part::None, [](const Setting &s) {
-         const QList<QByteArray> parts = commaSeparated(s.args);
-         if (parts.size() != 2)
-             return false;
-         s.settings.media.referenceX = leadingInt(parts[0]);
-         s.settings.media.referenceY = leadingInt(parts[1]);
-         return true;
-     }},
-    {"SET RIBBON ", Part::None, [](const Setting &s) { s.settings.media.ribbon = isOn(s.args); return true; }},
-    {"SET RIBBONERRLEN ", Part::None, [](const Setting &s) { s.settings.media.ribbonErrLen = s.args; return true; }},
-    {"SET RIBBONEND ", Part::None, [](const Setting &s) { s.settings.media.ribbonEnd = isOn(s.args); return true; }},
-    {"SET SENSOR_REF ", Part::None, [](const Setting &s) { s.settings.media.sensorRef = s.args.toUpper() == "AUTO"; return true; }},
-    {"SET SENSOR_STA ", Part::None, [](const Setting &s) { s.settings.media.sensorSta = s.args.toUpper() == "SPECIAL"; return true; }},
-    {"SET TEAR ", Part::None, [](const Setting &s) { s.settings.media.printOut = isOn(s.args) ? 1 : 0; return true; }},
-    {"SET PEEL ", Part::None, [](const Setting &s) { s.settings.media.printOut = isOn(s.args) ? 3 : 0; return true; }},
-    {"SET CUTTER ", Part::Cutter, [](const Setting &s) { s.settings.media.printOut = s.args.toUpper() == "OFF" ? 0 : 2; return true; }},
-    {"^PR", Part::None, [](const Setting &s) { s.settings.media.zSpeed = leadingInt(s.args); return true; }},
-    {"~SD", Part::None, [](const Setting &s) { s.settings.media.zDarkness = leadingInt(s.args); return true; }},
-    {"^MF,", Part::None, [](const Setting &s) {
-         const QByteArray letter = s.args.left(1).toUpper();
-         if (letter.isEmpty() || !QByteArray("NFCL").contains(letter))
-             return false;
-         s.settings.media.zFeedHeadClose = letter[0];
-         return true;
-     }},
-    {"~TA", Part::None, [](const Setting &s) { s.settings.media.zPosition = leadingInt(s.args); return true; }},
-    {"~PW", Part::None, [](const Setting &s) { s.settings.media.zLabelWidth = leadingInt(s.args); return true; }},
-    {"~LT", Part::None, [](const Setting &s) { s.settings.media.zLabelTop = leadingInt(s.args); return true; }},
-    {"~LS", Part::None, [](const Setting &s) { s.settings.media.zLabelShift = leadingInt(s.args); return true; }},
-    {"SET COM1 ", Part::Serial, setSerial},
-    {"NET DHCP", Part::Ethernet, [](const Setting &s) {
-         if (!s.args.isEmpty())
-             return false;
-         s.settings.link.dhcp = 1;
-         return true;
-     }},
-    {"NET IP ", Part::Ethernet, [](const Setting &s) {
-         LinkSettings &l = s.settings.link;
-         if (!setThreeAddresses(s.args, l.netIp, l.netMask, l.netGateway))
-             return false;
-         l.dhcp = 0;
-         return true;
-     }},
-    {"WLAN SSID ", Part::Wifi, [](const Setting &s) { s.settings.link.wifiSsid = quotedText(s.args); return true; }},
-    {"WLAN PWD ", Part::Wifi, [](const Setting &s) { s.settings.link.wifiPassword = quotedText(s.args); return true; }},
-    {"WLAN DHCP", Part::Wifi, [](const Setting &s) {
-         if (!s.args.isEmpty())
-             return false;
-         s.settings.link.wifiDhcp = 1;
-         return true;
-     }},
-    {"WLAN IP ", Part::Wifi, [](const Setting &s) {
-         LinkSettings &l = s.settings.link;
-         if (!setThreeAddresses(s.args, l.wifiIp, l.wifiMask, l.wifiGateway))
-             return false;
-         l.wifiDhcp = 0;
-         return true;
-     }},
-    {"WRITEC ", Part::Cutter, setWritec},
+    { "SPEED ", Part::None,
+        [](const Setting &s) {
+            s.settings.media.speed = leadingInt(s.args);
+            return true;
+        } },
+    { "DENSITY ", Part::None,
+        [](const Setting &s) {
+            s.settings.media.density = leadingInt(s.args);
+            return true;
+        } },
+    { "SIZE ", Part::None,
+        [](const Setting &s) {
+            const QList<QByteArray> parts = commaSeparated(s.args);
+            if (parts.size() != 2)
+                return false;
+            s.settings.media.paperWidthDots = lengthInDots(parts[0], s.dpi);
+            s.settings.media.paperHeightDots = lengthInDots(parts[1], s.dpi);
+            return true;
+        } },
+    { "GAP ", Part::None, [](const Setting &s) { return setGap(s, 0); } },
+    { "BLINE ", Part::None, [](const Setting &s) { return setGap(s, 1); } },
+    { "OFFSET ", Part::None,
+        [](const Setting &s) {
+            s.settings.media.offset = leadingInt(s.args);
+            return true;
+        } },
+    { "SHIFT ", Part::None,
+        [](const Setting &s) {
+            const QList<QByteArray> parts = commaSeparated(s.args);
+            if (parts.size() == 2)
+                s.settings.media.shiftX = leadingInt(parts[0]);
+            s.settings.media.shiftY = leadingInt(parts.back());
+            return true;
+        } },
+    { "DIRECTION ", Part::None,
+        [](const Setting &s) {
+            const QList<QByteArray> parts = commaSeparated(s.args);
+            s.settings.media.direction = leadingInt(parts[0]);
+            if (parts.size() > 1)
+                s.settings.media.mirror = leadingInt(parts[1]);
+            return true;
+        } },
+    { "REFERENCE ", Part::None,
+        [](const Setting &s) {
+            const QList<QByteArray> parts = commaSeparated(s.args);
+            if (parts.size() != 2)
+                return false;
+            s.settings.media.referenceX = leadingInt(parts[0]);
+            s.settings.media.referenceY = leadingInt(parts[1]);
+            return true;
+        } },
+    { "SET RIBBON ", Part::None,
+        [](const Setting &s) {
+            s.settings.media.ribbon = isOn(s.args);
+            return true;
+        } },
+    { "SET RIBBONERRLEN ", Part::None,
+        [](const Setting &s) {
+            s.settings.media.ribbonErrLen = s.args;
+            return true;
+        } },
+    { "SET RIBBONEND ", Part::None,
+        [](const Setting &s) {
+            s.settings.media.ribbonEnd = isOn(s.args);
+            return true;
+        } },
+    { "SET SENSOR_REF ", Part::None,
+        [](const Setting &s) {
+            s.settings.media.sensorRef = s.args.toUpper() == "AUTO";
+            return true;
+        } },
+    { "SET SENSOR_STA ", Part::None,
+        [](const Setting &s) {
+            s.settings.media.sensorSta = s.args.toUpper() == "SPECIAL";
+            return true;
+        } },
+    { "SET TEAR ", Part::None,
+        [](const Setting &s) {
+            s.settings.media.printOut = isOn(s.args) ? 1 : 0;
+            return true;
+        } },
+    { "SET PEEL ", Part::None,
+        [](const Setting &s) {
+            s.settings.media.printOut = isOn(s.args) ? 3 : 0;
+            return true;
+        } },
+    { "SET CUTTER ", Part::Cutter,
+        [](const Setting &s) {
+            s.settings.media.printOut = s.args.toUpper() == "OFF" ? 0 : 2;
+            return true;
+        } },
+    { "^PR", Part::None,
+        [](const Setting &s) {
+            s.settings.media.zSpeed = leadingInt(s.args);
+            return true;
+        } },
+    { "~SD", Part::None,
+        [](const Setting &s) {
+            s.settings.media.zDarkness = leadingInt(s.args);
+            return true;
+        } },
+    { "^MF,", Part::None,
+        [](const Setting &s) {
+            const QByteArray letter = s.args.left(1).toUpper();
+            if (letter.isEmpty() || !QByteArray("NFCL").contains(letter))
+                return false;
+            s.settings.media.zFeedHeadClose = letter[0];
+            return true;
+        } },
+    { "~TA", Part::None,
+        [](const Setting &s) {
+            s.settings.media.zPosition = leadingInt(s.args);
+            return true;
+        } },
+    { "~PW", Part::None,
+        [](const Setting &s) {
+            s.settings.media.zLabelWidth = leadingInt(s.args);
+            return true;
+        } },
+    { "~LT", Part::None,
+        [](const Setting &s) {
+            s.settings.media.zLabelTop = leadingInt(s.args);
+            return true;
+        } },
+    { "~LS", Part::None,
+        [](const Setting &s) {
+            s.settings.media.zLabelShift = leadingInt(s.args);
+            return true;
+        } },
+    { "SET COM1 ", Part::Serial, setSerial },
+    { "NET DHCP", Part::Ethernet,
+        [](const Setting &s) {
+            if (!s.args.isEmpty())
+                return false;
+            s.settings.link.dhcp = 1;
+            return true;
+        } },
+    { "NET IP ", Part::Ethernet,
+        [](const Setting &s) {
+            LinkSettings &l = s.settings.link;
+            if (!setThreeAddresses(s.args, l.netIp, l.netMask, l.netGateway))
+                return false;
+            l.dhcp = 0;
+            return true;
+        } },
+    { "WLAN SSID ", Part::Wifi,
+        [](const Setting &s) {
+            s.settings.link.wifiSsid = quotedText(s.args);
+            return true;
+        } },
+    { "WLAN PWD ", Part::Wifi,
+        [](const Setting &s) {
+            s.settings.link.wifiPassword = quotedText(s.args);
+            return true;
+        } },
+    { "WLAN DHCP", Part::Wifi,
+        [](const Setting &s) {
+            if (!s.args.isEmpty())
+                return false;
+            s.settings.link.wifiDhcp = 1;
+            return true;
+        } },
+    { "WLAN IP ", Part::Wifi,
+        [](const Setting &s) {
+            LinkSettings &l = s.settings.link;
+            if (!setThreeAddresses(s.args, l.wifiIp, l.wifiMask, l.wifiGateway))
+                return false;
+            l.wifiDhcp = 0;
+            return true;
+        } },
+    { "WRITEC ", Part::Cutter, setWritec },
 };
 
 } // namespace
@@ -391,7 +504,7 @@ bool applySetting(const QByteArray &line, PrinterSettings &settings, const Print
         if (!hasPart(options, row.part))
             return false;
         const QByteArray args = trimmed.mid(qstrlen(row.prefix)).trimmed();
-        return row.apply(Setting{args, settings, dpi});
+        return row.apply(Setting { args, settings, dpi });
     }
     return false;
 }

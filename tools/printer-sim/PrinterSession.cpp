@@ -33,8 +33,7 @@ PrinterSession::PrinterSession(SimulatedPrinter &printer, Link link)
     : m_printer(printer)
     , m_link(link)
     , m_generation(printer.generation())
-{
-}
+{ }
 
 PrinterSession::DownloadHeader PrinterSession::scanDownloadHeader(const QByteArray &input)
 {
@@ -166,7 +165,7 @@ bool PrinterSession::takeNextCommand(qint64 nowMs)
         return false;
     if (header.scan == DownloadHeader::Scan::Complete) {
         m_input.remove(0, header.length);
-        Download download{header.place, header.name, header.size, -1, {}};
+        Download download { header.place, header.name, header.size, -1, {} };
         if (m_printer.faults().closeMidTransfer && header.size >= 2)
             download.cutAt = header.size / 2;
         m_download = download;
@@ -216,7 +215,7 @@ void PrinterSession::queue(const std::optional<QByteArray> &reply, qint64 nowMs)
 {
     const FaultSwitches &faults = m_printer.faults();
     if (const auto bytes = applyReplyFaults(reply, faults))
-        m_output.append({nowMs + faults.answerDelayMs, *bytes});
+        m_output.append({ nowMs + faults.answerDelayMs, *bytes });
 }
 
 QByteArray PrinterSession::takeOutput(qint64 nowMs)

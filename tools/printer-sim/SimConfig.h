@@ -19,19 +19,19 @@ struct PrinterOptions {
 
 // Faults a test or a user can switch on to see how the program copes.
 struct FaultSwitches {
-    bool noAnswer = false;         // every reply is swallowed
-    int answerDelayMs = 0;         // every reply leaves this much later
-    bool garbage = false;          // every reply is scrambled (and loses its CR LF)
+    bool noAnswer = false; // every reply is swallowed
+    int answerDelayMs = 0; // every reply leaves this much later
+    bool garbage = false; // every reply is scrambled (and loses its CR LF)
     bool closeMidTransfer = false; // a download or firmware block drops the link half-way
-    bool failErase = false;        // the boot loader reports a failed erase
-    bool wrongVerifySum = false;   // the boot loader's verify sum is off by one
+    bool failErase = false; // the boot loader reports a failed erase
+    bool wrongVerifySum = false; // the boot loader's verify sum is off by one
 };
 
 struct Timings {
-    int restartMs = 1500;    // ESC ! R: away this long, then back
-    int bootEnterMs = 3000;  // INIAP OXALBOOT: away this long, then the boot device
-    int bootLeaveMs = 3000;  // boot restart: away this long, then the printer again
-    int selfTestMs = 2000;   // status shows "printing" this long after SELFTEST
+    int restartMs = 1500; // ESC ! R: away this long, then back
+    int bootEnterMs = 3000; // INIAP OXALBOOT: away this long, then the boot device
+    int bootLeaveMs = 3000; // boot restart: away this long, then the printer again
+    int selfTestMs = 2000; // status shows "printing" this long after SELFTEST
 };
 
 struct MemorySizes {

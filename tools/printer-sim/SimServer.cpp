@@ -139,7 +139,7 @@ void SimServer::readDatagrams()
         if (!reply)
             continue;
         const auto send = [udp = QPointer<QUdpSocket>(m_udp), bytes = *reply, to = datagram.senderAddress(),
-                           port = static_cast<quint16>(datagram.senderPort())] {
+                              port = static_cast<quint16>(datagram.senderPort())] {
             if (udp)
                 udp->writeDatagram(bytes, to, port);
         };
@@ -164,8 +164,8 @@ void SimServer::followAddressChange()
     if (listen(wanted, &error))
         std::fprintf(stderr, "ostrel-printer-sim: now on %s\n", qPrintable(describe()));
     else
-        std::fprintf(stderr, "ostrel-printer-sim: stays on %s (%s)\n", qPrintable(m_boundAddress.toString()),
-                     qPrintable(error));
+        std::fprintf(
+            stderr, "ostrel-printer-sim: stays on %s (%s)\n", qPrintable(m_boundAddress.toString()), qPrintable(error));
 }
 
 void SimServer::pump()

@@ -122,7 +122,7 @@ std::optional<QByteArray> SimulatedPrinter::executeLine(const QByteArray &line, 
     if (trimmed.isEmpty())
         return std::nullopt;
     const QByteArray upper = trimmed.toUpper();
-    const PrinterView view{m_config.identity, m_config.options, m_settings, m_store, m_counters};
+    const PrinterView view { m_config.identity, m_config.options, m_settings, m_store, m_counters };
     if (auto reply = answerQuery(trimmed, view))
         return *reply + "\r\n";
     if (upper == "SENSORCHECK")
@@ -170,7 +170,8 @@ void SimulatedPrinter::printSelfTest(qint64 nowMs)
 
 bool SimulatedPrinter::setClock(const QByteArray &upperLine, qint64 nowMs)
 {
-    static const QRegularExpression clockLine(QStringLiteral("^(YEAR|MONTH|DATE|HOUR|MINUTE|SECOND)\\s*=\\s*(\\d{1,4})$"));
+    static const QRegularExpression clockLine(
+        QStringLiteral("^(YEAR|MONTH|DATE|HOUR|MINUTE|SECOND)\\s*=\\s*(\\d{1,4})$"));
     const auto match = clockLine.match(QString::fromLatin1(upperLine));
     if (!match.hasMatch())
         return false;

@@ -15,11 +15,11 @@
 namespace printersim {
 
 enum class PrinterMode {
-    Normal,       // speaks the command language
-    Restarting,   // away after ESC ! R
+    Normal, // speaks the command language
+    Restarting, // away after ESC ! R
     EnteringBoot, // away after INIAP OXALBOOT
-    Boot,         // the boot loader, framed protocol
-    LeavingBoot   // away after the boot restart command
+    Boot, // the boot loader, framed protocol
+    LeavingBoot // away after the boot restart command
 };
 
 // The printer itself, without any transport: commands in, replies out. Time is

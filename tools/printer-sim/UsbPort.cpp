@@ -26,8 +26,7 @@ UsbPort::UsbPort(QString sysfsRoot, QString nodeName, QObject *parent)
     : QObject(parent)
     , m_sysfsRoot(std::move(sysfsRoot))
     , m_nodeName(std::move(nodeName))
-{
-}
+{ }
 
 UsbPort::~UsbPort()
 {
@@ -53,7 +52,7 @@ bool UsbPort::open(QString *error)
     // Holding the slave open keeps the line up while the program closes and
     // reopens it; raw mode passes every byte through unchanged.
     m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    termios tio{};
+    termios tio {};
     if (m_slave < 0 || ::tcgetattr(m_slave, &tio) != 0) {
         *error = QStringLiteral("cannot open %1: %2").arg(m_devicePath, QString::fromLocal8Bit(strerror(errno)));
         closeTerminal();
@@ -97,7 +96,7 @@ bool UsbPort::write(const QByteArray &bytes)
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return false;
         // The terminal's buffer is full until the program reads; wait a little.
-        pollfd entry{m_master, POLLOUT, 0};
+        pollfd entry { m_master, POLLOUT, 0 };
         if (::poll(&entry, 1, 1000) <= 0)
             return false;
     }
@@ -117,7 +116,7 @@ bool UsbPort::publish(const QByteArray &ieee1284Id)
     QDir(staging).removeRecursively();
     const bool built = QDir().mkpath(staging + QStringLiteral("/device"))
         && writeFile(staging + QStringLiteral("/uevent"),
-                     "MAJOR=180\nMINOR=0\nDEVNAME=" + QFile::encodeName(m_devicePath) + "\n")
+            "MAJOR=180\nMINOR=0\nDEVNAME=" + QFile::encodeName(m_devicePath) + "\n")
         && writeFile(staging + QStringLiteral("/device/bInterfaceClass"), "07\n")
         && writeFile(staging + QStringLiteral("/device/ieee1284_id"), ieee1284Id + "\n")
         && QDir().rename(staging, entryPath());
