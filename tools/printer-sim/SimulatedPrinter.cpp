@@ -10,9 +10,9 @@ namespace {
 constexpr qsizetype maxRecordedActions = 10000;
 constexpr quint8 printingBit = 0x20;
 
-QByteArray ieee1284(const QByteArray &manufacturer, const QByteArray &model)
+QByteArray ieee1284(const QByteArray &manufacturer, const QByteArray &commands, const QByteArray &model)
 {
-    return "MFG:" + manufacturer + ";CMD:TSPL,ZPL;MDL:" + model + ";CLS:PRINTER;";
+    return "MFG:" + manufacturer + ";CMD:" + commands + ";MDL:" + model + ";CLS:PRINTER;";
 }
 
 } // namespace
@@ -56,9 +56,9 @@ QByteArray SimulatedPrinter::ieee1284Id() const
     const Identity &id = m_config.identity;
     switch (m_mode) {
     case PrinterMode::Normal:
-        return ieee1284(id.usbManufacturer, id.model);
+        return ieee1284(id.usbManufacturer, "TSPL,ZPL", id.model);
     case PrinterMode::Boot:
-        return ieee1284(id.bootManufacturer, id.bootModel);
+        return ieee1284(id.bootManufacturer, "BOOT", id.bootModel);
     default:
         return {};
     }
