@@ -29,15 +29,18 @@ public:
     int openLptDialog(QWidget *) override { return dialogCancelled; }
 };
 
+// Centred on the work area, and moved back inside it where it would stick out.
 void centreOnScreen(QWidget *window)
 {
     const QScreen *screen = window->screen();
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    QRect frame(QPoint(), window->size().boundedTo(area.size()));
+    QRect frame(QPoint(), window->size());
     frame.moveCenter(area.center());
-    window->setGeometry(frame);
+    frame.moveLeft(qMax(area.left(), qMin(frame.left(), area.right() + 1 - frame.width())));
+    frame.moveTop(qMax(area.top(), qMin(frame.top(), area.bottom() + 1 - frame.height())));
+    window->move(frame.topLeft());
 }
 
 void raiseWindow(QWidget *window)
@@ -114,7 +117,10 @@ void CApp::startUp()
         m_settings = std::make_unique<SettingsStore>();
     m_portSettings.kind = startup::readPortKind(*m_settings);
     const startup::LanguageChoice language = startup::chooseLanguage(*m_settings);
-    LanguageManager::instance().select(language.folder, language.name);
+    LanguageManager &languages = LanguageManager::instance();
+    languages.select(language.folder, language.name);
+    // Packs of windows built before (by an earlier start in the same process) follow too.
+    languages.reloadWindowPacks();
 
     m_mainFrame = std::make_unique<CMainFrame>(*this);
     QObject::connect(m_mainFrame.get(), &CMainFrame::closed, QCoreApplication::instance(),

@@ -73,6 +73,9 @@ CMainFrame::CMainFrame(CApp &app, QWidget *parent)
     , m_app(app)
 {
     setObjectName(QStringLiteral("MainFrame"));
+    // The thin resizing border takes the colour of the caption band.
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral("CMainFrame { background: #2b5f8e; }"));
     ui::loadLayoutInto(this, QStringLiteral("MainFrame.ui"));
     ui::installWindowChrome(this, true);
     m_log = ui::findControl<QPlainTextEdit>(this, QStringLiteral("traffic_log"));

@@ -1,0 +1,408 @@
+#include "app/CApp.h"
+#include "app/CDlgSoftLanguage.h"
+#include "app/CMainFrame.h"
+#include "app/LanguageManager.h"
+#include "app/PortDialogs.h"
+#include "connection/TrafficLog.h"
+#include "ui/ControlText.h"
+#include "ui/LayoutLoader.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+class RecordingPortDialogs : public PortDialogs
+{
+public:
+    QStringList opened;
+    std::function<int()> netAnswer = [] { return 2; };
+
+    int openUsbDialog(QWidget *) override { return record(QStringLiteral("usb"), 2); }
+    int openNetDialog(QWidget *) override { return record(QStringLiteral("net"), netAnswer()); }
+    int openComDialog(QWidget *) override { return record(QStringLiteral("com"), 2); }
+    int openLptDialog(QWidget *) override { return record(QStringLiteral("lpt"), 2); }
+
+private:
+    int record(const QString &name, int result)
+    {
+        opened.append(name);
+        return result;
+    }
+};
+
+// The application started against a settings file of its own.
+struct Shell {
+    QTemporaryDir dir;
+    std::unique_ptr<CApp> app;
+    RecordingPortDialogs *dialogs = new RecordingPortDialogs;
+
+    explicit Shell(int portType, const QString &language = QStringLiteral("ChineseSimplified"))
+    {
+        app = std::make_unique<CApp>(dir.filePath(QStringLiteral("settings.ini")));
+        app->settings().writeInt(QStringLiteral("Port"), QStringLiteral("PortType"), portType);
+        app->settings().writeText(QStringLiteral("Language"), QStringLiteral("LangName"), language);
+        app->setPortDialogs(std::unique_ptr<PortDialogs>(dialogs));
+        app->startUp();
+    }
+    ~Shell() { app->shutDown(); }
+
+    CMainFrame *frame() const { return app->mainFrame(); }
+    template<typename Control = QWidget>
+    Control *control(const QString &name) const
+    {
+        return ui::findControl<Control>(frame(), name);
+    }
+    QWidget *controlWithId(int id) const
+    {
+        for (QWidget *widget : frame()->findChildren<QWidget *>()) {
+            if (widget->property(ui::resourceIdProperty).toInt() == id)
+                return widget;
+        }
+        return nullptr;
+    }
+    // Lets the queued window-init event run.
+    void settle() const { QTest::qWait(0); QCoreApplication::processEvents(); }
+};
+
+} // namespace
+
+class TestMainFrame : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyNamedControlExistsWithItsKind_data();
+    void everyNamedControlExistsWithItsKind();
+    void windowShowsItsStartState();
+    void storedPortKindPreselectsTheSelector_data();
+    void storedPortKindPreselectsTheSelector();
+    void setPortButtonOpensTheDialogOfTheSelectedData_data();
+    void setPortButtonOpensTheDialogOfTheSelectedData();
+    void confirmedNetDialogReopensThePort();
+    void deviceChangeOpensUsbDialogOnlyForUsb();
+    void tabButtonsShowTheirPages();
+    void choosingEnglishTranslatesOpenWindowsAtOnce();
+    void japanesePackSelectsNoOption();
+    void translate_data();
+    void translate();
+    void closeRequestWritesCommunicationSettings_data();
+    void closeRequestWritesCommunicationSettings();
+    void trafficLogClearsAtItsLimit();
+    void shutDownStoresThePortKindOfTheSettings();
+    void screenshots_data();
+    void screenshots();
+};
+
+void TestMainFrame::everyNamedControlExistsWithItsKind_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    const QList<std::pair<const char *, const char *>> controls{
+        {"window_header", "QFrame"},          {"window_icon", "QLabel"},
+        {"window_caption", "QLabel"},         {"window_version", "QLabel"},
+        {"windowminbtn", "QAbstractButton"},  {"windowmaxbtn", "QAbstractButton"},
+        {"windowrestorebtn", "QAbstractButton"}, {"windowclosebtn", "QAbstractButton"},
+        {"cb_port", "QComboBox"},             {"btn_set_port", "QPushButton"},
+        {"btn_select_language", "QPushButton"}, {"tabctrl_printer_options", "ui::TabButton"},
+        {"tabctrl_file_manager", "ui::TabButton"}, {"tabctrl_bit_font", "ui::TabButton"},
+        {"tabctrl_communication", "ui::TabButton"}, {"tab_main", "QStackedWidget"},
+        {"traffic_log", "QPlainTextEdit"},    {"window_bottom", "QFrame"},
+    };
+    for (const auto &[name, kind] : controls)
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(kind);
+}
+
+void TestMainFrame::everyNamedControlExistsWithItsKind()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    Shell shell(0);
+    QWidget *control = shell.control(name);
+    QVERIFY2(control, qPrintable(name));
+    QVERIFY2(control->inherits(kind.toLatin1().constData()), control->metaObject()->className());
+}
+
+void TestMainFrame::windowShowsItsStartState()
+{
+    Shell shell(0);
+    QCOMPARE(shell.frame()->size(), QSize(990, 760));
+    QCOMPARE(shell.control<QLabel>(QStringLiteral("window_version"))->text(), QStringLiteral("v1.55"));
+    QVERIFY(shell.control(QStringLiteral("tabctrl_bit_font"))->isHidden());
+    QVERIFY(shell.control(QStringLiteral("windowrestorebtn"))->isHidden());
+    QVERIFY(!shell.control(QStringLiteral("windowmaxbtn"))->isHidden());
+    auto *cbPort = shell.control<QComboBox>(QStringLiteral("cb_port"));
+    QCOMPARE(cbPort->count(), 2);
+    QCOMPARE(cbPort->itemText(0), QStringLiteral("USB"));
+    QCOMPARE(cbPort->itemData(0).toInt(), 0);
+    QCOMPARE(cbPort->itemText(1), QStringLiteral("NET"));
+    QCOMPARE(cbPort->itemData(1).toInt(), 1);
+    auto *stack = shell.control<QStackedWidget>(QStringLiteral("tab_main"));
+    QStringList pages;
+    for (int i = 0; i < stack->count(); ++i)
+        pages.append(stack->widget(i)->objectName());
+    QCOMPARE(pages, (QStringList{QStringLiteral("FormPrinterOptions"), QStringLiteral("FormFileManager"),
+                                 QStringLiteral("FormBitFont"), QStringLiteral("FormCommunication")}));
+    QCOMPARE(stack->currentIndex(), 0);
+    QVERIFY(shell.control<QPushButton>(QStringLiteral("tabctrl_printer_options"))->isChecked());
+    QCOMPARE(ui::controlText(shell.controlWithId(2)), QStringLiteral("通讯方式"));
+}
+
+void TestMainFrame::storedPortKindPreselectsTheSelector_data()
+{
+    QTest::addColumn<int>("portType");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QStringList>("openedAtStart");
+    QTest::newRow("USB") << 0 << "USB" << QStringList{QStringLiteral("usb")};
+    QTest::newRow("NET") << 1 << "NET" << QStringList();
+    QTest::newRow("COM") << 2 << "" << QStringList{QStringLiteral("usb")};
+    QTest::newRow("LPT") << 3 << "" << QStringList{QStringLiteral("usb")};
+    QTest::newRow("path") << 4 << "" << QStringList{QStringLiteral("usb")};
+}
+
+void TestMainFrame::storedPortKindPreselectsTheSelector()
+{
+    QFETCH(int, portType);
+    Shell shell(portType);
+    shell.settle();
+    QTEST(shell.control<QComboBox>(QStringLiteral("cb_port"))->currentText(), "shown");
+    QTEST(shell.dialogs->opened, "openedAtStart");
+}
+
+void TestMainFrame::setPortButtonOpensTheDialogOfTheSelectedData_data()
+{
+    QTest::addColumn<int>("selectorIndex");
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("USB") << 0 << "usb";
+    QTest::newRow("NET") << 1 << "net";
+    QTest::newRow("no selection") << -1 << "usb";
+}
+
+void TestMainFrame::setPortButtonOpensTheDialogOfTheSelectedData()
+{
+    QFETCH(int, selectorIndex);
+    QFETCH(QString, dialog);
+    Shell shell(1);
+    shell.settle();
+    shell.control<QComboBox>(QStringLiteral("cb_port"))->setCurrentIndex(selectorIndex);
+    QVERIFY(shell.dialogs->opened.isEmpty());
+    QTest::mouseClick(shell.control(QStringLiteral("btn_set_port")), Qt::LeftButton);
+    QCOMPARE(shell.dialogs->opened, QStringList{dialog});
+}
+
+void TestMainFrame::confirmedNetDialogReopensThePort()
+{
+    Shell shell(1);
+    const QString devicePath = shell.dir.filePath(QStringLiteral("printer-node"));
+    QFile node(devicePath);
+    QVERIFY(node.open(QIODevice::WriteOnly));
+    node.close();
+    shell.dialogs->netAnswer = [&] {
+        shell.app->portSettings().kind = PortKind::Path;
+        shell.app->portSettings().path = devicePath;
+        return 2;
+    };
+    QTest::mouseClick(shell.control(QStringLiteral("btn_set_port")), Qt::LeftButton);
+    QVERIFY(!shell.app->device().IsOpen());
+
+    shell.dialogs->netAnswer = [] { return 1; };
+    QTest::mouseClick(shell.control(QStringLiteral("btn_set_port")), Qt::LeftButton);
+    QVERIFY(shell.app->device().IsOpen());
+    QCOMPARE(shell.app->device().settings().path, devicePath);
+    shell.app->device().Close();
+}
+
+void TestMainFrame::deviceChangeOpensUsbDialogOnlyForUsb()
+{
+    Shell shell(1);
+    shell.settle();
+    shell.frame()->onDeviceChange();
+    QVERIFY(shell.dialogs->opened.isEmpty());
+    shell.control<QComboBox>(QStringLiteral("cb_port"))->setCurrentIndex(0);
+    shell.frame()->onDeviceChange();
+    shell.frame()->onDeviceChange();
+    QCOMPARE(shell.dialogs->opened, (QStringList{QStringLiteral("usb"), QStringLiteral("usb")}));
+    // Choosing an entry alone stores nothing.
+    QCOMPARE(shell.app->portSettings().kind, PortKind::Net);
+}
+
+void TestMainFrame::tabButtonsShowTheirPages()
+{
+    Shell shell(1);
+    auto *stack = shell.control<QStackedWidget>(QStringLiteral("tab_main"));
+    QTest::mouseClick(shell.control(QStringLiteral("tabctrl_communication")), Qt::LeftButton);
+    QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("FormCommunication"));
+    QTest::mouseClick(shell.control(QStringLiteral("tabctrl_file_manager")), Qt::LeftButton);
+    QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("FormFileManager"));
+    QVERIFY(!shell.control<QPushButton>(QStringLiteral("tabctrl_communication"))->isChecked());
+}
+
+void TestMainFrame::choosingEnglishTranslatesOpenWindowsAtOnce()
+{
+    Shell shell(1);
+    QWidget *interfaceLabel = shell.controlWithId(2);
+    QCOMPARE(ui::controlText(interfaceLabel), QStringLiteral("通讯方式"));
+    shell.app->settings().writeText(QStringLiteral("Language"), QStringLiteral("LangName"), QString());
+
+    CDlgSoftLanguage dialog(shell.app->settings(), shell.frame());
+    dialog.show();
+    auto *chinese = ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_ChineseSimplified"));
+    QVERIFY(chinese->isChecked());
+    // Marking the current language is no choice: nothing was stored.
+    QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QStringLiteral("none")),
+             QStringLiteral("none"));
+    QCOMPARE(dialog.findChildren<QRadioButton *>().size(), 25);
+    QVERIFY(!ui::findControl(&dialog, QStringLiteral("menu_lang_Japanese")));
+
+    // A radio button takes clicks on its mark and text only.
+    QTest::mouseClick(ui::findControl(&dialog, QStringLiteral("menu_lang_English")), Qt::LeftButton, {}, QPoint(8, 8));
+    QCOMPARE(ui::controlText(interfaceLabel), QStringLiteral("Interface"));
+    QCOMPARE(shell.control<QPushButton>(QStringLiteral("btn_set_port"))->text(), QStringLiteral("SET"));
+    QCOMPARE(shell.control<QPushButton>(QStringLiteral("tabctrl_communication"))->text(), QStringLiteral("Communication"));
+    QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QString()),
+             QStringLiteral("English"));
+    QCOMPARE(LanguageManager::instance().currentFolder(), QStringLiteral("Lang\\English"));
+    QCOMPARE(::translate(QStringLiteral("未连接")), QStringLiteral("Not connected"));
+    QVERIFY(dialog.isVisible());
+
+    // A window built after the change takes the new language.
+    std::unique_ptr<QWidget> later(ui::loadLayout(QStringLiteral("MainFrame.ui")));
+    QCOMPARE(ui::findControl<QPushButton>(later.get(), QStringLiteral("btn_select_language"))->text(),
+             QStringLiteral("Language"));
+}
+
+void TestMainFrame::japanesePackSelectsNoOption()
+{
+    Shell shell(1, QStringLiteral("Japanese"));
+    CDlgSoftLanguage dialog(shell.app->settings(), shell.frame());
+    for (QRadioButton *option : dialog.findChildren<QRadioButton *>())
+        QVERIFY2(!option->isChecked(), qPrintable(option->objectName()));
+}
+
+void TestMainFrame::translate_data()
+{
+    QTest::addColumn<QString>("pack");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("english") << "English" << "未连接" << "Not connected";
+    QTest::newRow("chinese simplified") << "ChineseSimplified" << "未连接" << "未连接";
+    QTest::newRow("missing pack") << "Klingon" << "未连接" << "未连接";
+    QTest::newRow("short source") << "English" << "校验数据失败" << "Data verification failed";
+    QTest::newRow("longer source") << "English" << "校验数据失败, 校验和错误。" << "Data verification failed, checksum error.";
+    QTest::newRow("ascii comma for full-width") << "English" << "载入文件失败,文件大小为0." << "载入文件失败,文件大小为0.";
+    QTest::newRow("full-width comma") << "English" << "载入文件失败，文件大小为0." << "Loading file failed, file size is 0.";
+}
+
+void TestMainFrame::translate()
+{
+    QFETCH(QString, pack);
+    QFETCH(QString, source);
+    LanguageManager &languages = LanguageManager::instance();
+    languages.select(QStringLiteral("Lang\\") + pack, pack);
+    QTEST(languages.translate(source), "expected");
+    QCOMPARE(languages.currentName(), pack);
+}
+
+void TestMainFrame::closeRequestWritesCommunicationSettings_data()
+{
+    QTest::addColumn<bool>("filled");
+    QTest::addColumn<QString>("sendText");
+    QTest::addColumn<int>("sendType");
+    QTest::addColumn<int>("receiveType");
+    QTest::newRow("filled in") << true << "SELFTEST" << 2 << 0;
+    QTest::newRow("page never touched") << false << "" << 0 << 0;
+}
+
+void TestMainFrame::closeRequestWritesCommunicationSettings()
+{
+    QFETCH(bool, filled);
+    QFETCH(QString, sendText);
+    Shell shell(1);
+    if (filled) {
+        QWidget *page = shell.frame()->page(QStringLiteral("FormCommunication"));
+        ui::setControlText(ui::findControl(page, QStringLiteral("text_send_text")), sendText);
+        for (const char *name : {"cb_send_text_type", "cb_receive_text_type"}) {
+            auto *selector = ui::findControl<QComboBox>(page, QString::fromLatin1(name));
+            selector->addItem(QStringLiteral("CHAR"), 1);
+            selector->addItem(QStringLiteral("HEX"), 2);
+        }
+        ui::findControl<QComboBox>(page, QStringLiteral("cb_send_text_type"))->setCurrentIndex(1);
+        ui::findControl<QComboBox>(page, QStringLiteral("cb_receive_text_type"))->setCurrentIndex(-1);
+    }
+    QSignalSpy closed(shell.frame(), &CMainFrame::closed);
+    QVERIFY(shell.frame()->close());
+    QCOMPARE(closed.size(), 1);
+    SettingsStore &store = shell.app->settings();
+    const QString section = QStringLiteral("Communication");
+    QCOMPARE(store.readText(section, QStringLiteral("SendText"), QString()), sendText);
+    QTEST(store.readInt(section, QStringLiteral("SendTextType"), -1), "sendType");
+    QTEST(store.readInt(section, QStringLiteral("RecvTextType"), -1), "receiveType");
+}
+
+void TestMainFrame::trafficLogClearsAtItsLimit()
+{
+    Shell shell(1);
+    auto *log = shell.control<QPlainTextEdit>(QStringLiteral("traffic_log"));
+    for (int i = 0; i < TrafficLog::maxViewLines; ++i)
+        shell.frame()->appendLogLine(QStringLiteral("line %1").arg(i));
+    QCOMPARE(log->document()->blockCount(), TrafficLog::maxViewLines);
+    LogLine(QStringLiteral("after the limit"));
+    QTRY_COMPARE_WITH_TIMEOUT(log->document()->blockCount(), 1, 2000);
+    QVERIFY(log->toPlainText().endsWith(QStringLiteral(" : after the limit")));
+}
+
+void TestMainFrame::shutDownStoresThePortKindOfTheSettings()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("settings.ini"));
+    {
+        CApp app(file);
+        app.settings().writeInt(QStringLiteral("Port"), QStringLiteral("PortType"), 1);
+        app.startUp();
+        QCOMPARE(app.portSettings().kind, PortKind::Net);
+        // The selector alone changes nothing; a confirmed USB dialog sets the kind.
+        ui::findControl<QComboBox>(app.mainFrame(), QStringLiteral("cb_port"))->setCurrentIndex(0);
+        app.shutDown();
+        QCOMPARE(SettingsStore(file).readInt(QStringLiteral("Port"), QStringLiteral("PortType"), -1), 1);
+        app.portSettings().kind = PortKind::Usb;
+        app.shutDown();
+    }
+    QCOMPARE(SettingsStore(file).readInt(QStringLiteral("Port"), QStringLiteral("PortType"), -1), 0);
+}
+
+void TestMainFrame::screenshots_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << "English";
+    QTest::newRow("ChineseSimplified") << "ChineseSimplified";
+}
+
+// Pictures of the main window for a person to look at, when asked for.
+void TestMainFrame::screenshots()
+{
+    const QString folder = qEnvironmentVariable("OSTREL_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("set OSTREL_SCREENSHOT_DIR to save pictures of the main window");
+    QFETCH(QString, language);
+    Shell shell(0, language);
+    shell.settle();
+    LogLine(QStringLiteral("Write: DIAGNOSTIC REPORT SPEED"));
+    QTest::qWait(50);
+    QVERIFY(shell.frame()->grab().save(QDir(folder).filePath(QStringLiteral("MainFrame-%1.png").arg(language))));
+    CDlgSoftLanguage dialog(shell.app->settings(), shell.frame());
+    dialog.show();
+    QVERIFY(dialog.grab().save(QDir(folder).filePath(QStringLiteral("DlgSoftLanguage-%1.png").arg(language))));
+}
+
+QTEST_MAIN(TestMainFrame)
+#include "tst_mainframe.moc"
