@@ -27,10 +27,21 @@ DeviceChangeMonitor::DeviceChangeMonitor(QObject *parent)
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleMs);
     connect(&m_settle, &QTimer::timeout, this, &DeviceChangeMonitor::devicesChanged);
-    if (startUdev())
-        return;
+    if (!startUdev())
+        startRescan(systemUsbDeviceTree(), rescanMs);
+}
+
+DeviceChangeMonitor::DeviceChangeMonitor(std::unique_ptr<UsbDeviceTree> tree, int intervalMs, QObject *parent)
+    : QObject(parent)
+{
+    startRescan(std::move(tree), intervalMs);
+}
+
+void DeviceChangeMonitor::startRescan(std::unique_ptr<UsbDeviceTree> tree, int intervalMs)
+{
+    m_tree = std::move(tree);
     m_lastSnapshot = printerSnapshot();
-    m_rescan.setInterval(rescanMs);
+    m_rescan.setInterval(intervalMs);
     connect(&m_rescan, &QTimer::timeout, this, &DeviceChangeMonitor::rescan);
     m_rescan.start();
 }
@@ -73,10 +84,10 @@ void DeviceChangeMonitor::readUdevEvents()
         m_settle.start();
 }
 
-QStringList DeviceChangeMonitor::printerSnapshot()
+QStringList DeviceChangeMonitor::printerSnapshot() const
 {
     QStringList snapshot;
-    for (const UsbPrinterEntry &entry : scanUsbPrinters())
+    for (const UsbPrinterEntry &entry : scanUsbPrinters(*m_tree))
         snapshot.append(entry.devicePath + QLatin1Char(' ') + entry.hardwareId);
     return snapshot;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/UsbPrinters.h"
+
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -22,6 +24,8 @@ public:
     static constexpr int rescanMs = 2000;
 
     explicit DeviceChangeMonitor(QObject *parent = nullptr);
+    // Rescans the given tree every intervalMs, without udev.
+    DeviceChangeMonitor(std::unique_ptr<UsbDeviceTree> tree, int intervalMs, QObject *parent = nullptr);
     ~DeviceChangeMonitor() override;
 
     bool usesUdev() const { return m_notifier != nullptr; }
@@ -32,14 +36,16 @@ Q_SIGNALS:
 private:
     bool startUdev();
     void readUdevEvents();
+    void startRescan(std::unique_ptr<UsbDeviceTree> tree, int intervalMs);
     void rescan();
-    static QStringList printerSnapshot();
+    QStringList printerSnapshot() const;
 
     struct Udev;
     std::unique_ptr<Udev> m_udev;
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_settle;
     QTimer m_rescan;
+    std::unique_ptr<UsbDeviceTree> m_tree;
     QStringList m_lastSnapshot;
 };
 
