@@ -277,6 +277,12 @@ void TestBcf::exportReportsAndWrites()
     QCOMPARE(QFile(font.bcfPath).size(), qint64(12 + 8 + 17 * 16 + 17 * 12));
     QCOMPARE(exportReportText(summary),
              QStringLiteral("导出成功，区间数量=2，字符总数=17，有效字符=17。\r\n所有区间: (65, 70) (80, 90) "));
+    // A language pack's text fills its "%d" in order and is never a format.
+    const TranslateText pack = [](const QString &source) {
+        return source.startsWith(QStringLiteral("导出成功")) ? QStringLiteral("%s ok %d/%d/%d %n\r\n")
+                                                         : QStringLiteral("ranges: ");
+    };
+    QCOMPARE(exportReportText(summary, pack), QStringLiteral("%s ok 2/17/17 %n\r\nranges: (65, 70) (80, 90) "));
 
     font.bcfPath = m_dir.filePath(QStringLiteral("no/folder/x.bcf"));
     TrafficLogRecorder log;

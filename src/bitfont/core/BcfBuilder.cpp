@@ -242,15 +242,14 @@ BcfSummary summarizeBcf(const pugi::xml_document &document)
     return summary;
 }
 
-QString exportReportText(const BcfSummary &summary)
+QString exportReportText(const BcfSummary &summary, const TranslateText &translate)
 {
-    QString text = QStringLiteral("导出成功，区间数量=%1，字符总数=%2，有效字符=%3。\r\n")
-                       .arg(summary.rangeCount)
-                       .arg(summary.totalChar)
-                       .arg(summary.validChar);
-    text += QStringLiteral("所有区间: ");
+    QString text = fillNumbers(
+        translated(translate, QStringLiteral("导出成功，区间数量=%d，字符总数=%d，有效字符=%d。\r\n")),
+        {summary.rangeCount, summary.totalChar, summary.validChar});
+    text += translated(translate, QStringLiteral("所有区间: "));
     for (const auto &range : summary.ranges) {
-        text += QStringLiteral("(%1, %2) ").arg(range.first).arg(range.second);
+        text += fillNumbers(QStringLiteral("(%d, %d) "), {range.first, range.second});
     }
     return text;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bitfont/core/SourceText.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -38,5 +40,5 @@ struct BcfSummary
 };
 BcfSummary summarizeBcf(const pugi::xml_document &document);
 
-// The export report in its source language, before translation.
-QString exportReportText(const BcfSummary &summary);
+// The export report, its two texts translated by translate.
+QString exportReportText(const BcfSummary &summary, const TranslateText &translate = {});

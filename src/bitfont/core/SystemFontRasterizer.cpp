@@ -81,7 +81,7 @@ private:
 } // namespace
 
 void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, FontProgress &progress,
-                      const QElapsedTimer &chooserOpened)
+                      const QElapsedTimer &chooserOpened, const TranslateText &translate)
 {
     font.resetForNewFont();
     pugi::xml_node face = font.face();
@@ -133,5 +133,6 @@ void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, FontProgress &pr
         cell.appendBase64(text);
         fontdoc::appendBitFont(glyph, true, cell, text);
     }
-    LogLine(QStringLiteral("载入系统字体，耗费时间=%1秒").arg(chooserOpened.isValid() ? chooserOpened.elapsed() / 1000 : 0));
+    const qint64 seconds = chooserOpened.isValid() ? chooserOpened.elapsed() / 1000 : 0;
+    LogLine(fillNumbers(translated(translate, QStringLiteral("载入系统字体，耗费时间=%d秒")), {seconds}));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bitfont/core/FontProgress.h"
+#include "bitfont/core/SourceText.h"
 
 #include <QElapsedTimer>
 #include <QFont>
@@ -12,9 +13,10 @@ class CFreeTypeFont;
 // fallback font's), as wide as the character's advance and as high as the
 // font's line. Codes that are not printable or not in the font get the blank
 // cell of the widest character, marked not valid. Logs the time since
-// chooserOpened, the chooser's time included. Needs a QGuiApplication.
+// chooserOpened, the chooser's time included, in a text translated by
+// translate. Needs a QGuiApplication.
 void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, FontProgress &progress,
-                      const QElapsedTimer &chooserOpened);
+                      const QElapsedTimer &chooserOpened, const TranslateText &translate = {});
 
 // The face the font chooser starts with.
 QString initialSystemFontFamily();
