@@ -81,6 +81,7 @@ private Q_SLOTS:
     void answersDiscoveryOverUdp();
     void usbEntryFollowsBootMode();
     void faultsReachTheWire();
+    void followsLoopbackAddressChange();
 
 private:
     QString usbHardwareId() const;
@@ -301,6 +302,34 @@ void TestPrinterSimProcess::faultsReachTheWire()
     QVERIFY(QTest::qWaitFor([&] { return udp.hasPendingDatagrams(); }, waitMs));
     const QByteArray scrambled = udp.receiveDatagram().data();
     QVERIFY(!scrambled.isEmpty() && !scrambled.contains("NET BROADCAST") && !scrambled.endsWith("\r\n"));
+}
+
+void TestPrinterSimProcess::followsLoopbackAddressChange()
+{
+    printersim::ServerOptions options;
+    options.tcpPort = 0;
+    options.udpPort = 0;
+    printersim::SimServer server(printersim::SimConfig{}, options);
+    QString error;
+    QVERIFY2(server.start(&error), qPrintable(error));
+    const quint16 port = server.tcpPort();
+    QTcpSocket before;
+    before.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(QTest::qWaitFor([&] { return before.state() == QAbstractSocket::ConnectedState; }, waitMs));
+
+    QUdpSocket udp;
+    QVERIFY(udp.bind(QHostAddress::LocalHost, 0));
+    udp.writeDatagram("NET IP \"127.0.0.9\",\"255.0.0.0\",\"127.0.0.1\"\r\n", QHostAddress::LocalHost,
+                      server.udpPort());
+    QVERIFY(QTest::qWaitFor([&] { return server.describe().contains(QLatin1String("127.0.0.9")); }, waitMs));
+
+    QTcpSocket after;
+    after.connectToHost(QHostAddress(QStringLiteral("127.0.0.9")), port);
+    QVERIFY(QTest::qWaitFor([&] { return after.state() == QAbstractSocket::ConnectedState; }, waitMs));
+    // The connection made before the move still works.
+    before.write("DIAGNOSTIC REPORT IP ADDRESS\r\n");
+    QVERIFY(QTest::qWaitFor([&] { return before.bytesAvailable() >= 11; }, waitMs));
+    QCOMPARE(before.readAll(), QByteArray("127.0.0.9\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestPrinterSimProcess)

@@ -107,6 +107,8 @@ QString SimServer::usbDevicePath() const
 void SimServer::acceptClients()
 {
     while (QTcpSocket *socket = m_tcp->nextPendingConnection()) {
+        // Owned here, not by the listener, so moving the listener keeps the connection.
+        socket->setParent(this);
         m_clients[socket] = std::make_unique<PrinterSession>(m_printer, PrinterSession::Link::Network);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readClient(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {

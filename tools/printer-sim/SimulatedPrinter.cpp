@@ -209,7 +209,7 @@ std::optional<QByteArray> SimulatedPrinter::kill(const QByteArray &line)
     const QByteArray args = line.mid(5).trimmed();
     std::optional<Place> place;
     if (args.size() >= 2 && args[1] == ',')
-        place = FileStore::placeOfLetter(args.at(0));
+        place = FileStore::placeOfLetter(QChar::toUpper(args.at(0)));
     const QByteArray name = quotedText(args);
     if (!place.has_value() || name.isEmpty()) {
         record("IGNORED " + line);
