@@ -75,7 +75,9 @@ bool CSocketClient::attemptConnect()
     m_socket = fd;
     const bool configured = setOption(fd, SOL_SOCKET, SO_REUSEADDR, 1) && setOption(fd, SOL_SOCKET, SO_KEEPALIVE, 1)
         && setOption(fd, IPPROTO_TCP, TCP_KEEPIDLE, keepAliveIdleMs / 1000)
-        && setOption(fd, IPPROTO_TCP, TCP_KEEPINTVL, keepAliveIntervalMs / 1000) && setNonBlocking(fd, true);
+        && setOption(fd, IPPROTO_TCP, TCP_KEEPINTVL, keepAliveIntervalMs / 1000)
+        // Commands are short lines each awaiting its answer; batching them only adds delay.
+        && setOption(fd, IPPROTO_TCP, TCP_NODELAY, 1) && setNonBlocking(fd, true);
     if (!configured)
         return false;
     // A refusal the kernel knows at once (no route, a broadcast address) is
