@@ -1,6 +1,5 @@
 #include "app/SingleInstance.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -49,8 +48,6 @@ void TestSingleInstance::secondProgramEndsAtOnceWithZero()
 
     QProcess second;
     second.setProcessEnvironment(environment);
-    QElapsedTimer clock;
-    clock.start();
     second.start(QStringLiteral(OSTREL_EXECUTABLE), {});
     QVERIFY(second.waitForFinished(10000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
