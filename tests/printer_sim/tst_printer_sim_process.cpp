@@ -309,7 +309,7 @@ void TestPrinterSimProcess::followsLoopbackAddressChange()
     printersim::ServerOptions options;
     options.tcpPort = 0;
     options.udpPort = 0;
-    printersim::SimServer server(printersim::SimConfig{}, options);
+    printersim::SimServer server(printersim::SimConfig {}, options);
     QString error;
     QVERIFY2(server.start(&error), qPrintable(error));
     const quint16 port = server.tcpPort();
@@ -319,8 +319,8 @@ void TestPrinterSimProcess::followsLoopbackAddressChange()
 
     QUdpSocket udp;
     QVERIFY(udp.bind(QHostAddress::LocalHost, 0));
-    udp.writeDatagram("NET IP \"127.0.0.9\",\"255.0.0.0\",\"127.0.0.1\"\r\n", QHostAddress::LocalHost,
-                      server.udpPort());
+    udp.writeDatagram(
+        "NET IP \"127.0.0.9\",\"255.0.0.0\",\"127.0.0.1\"\r\n", QHostAddress::LocalHost, server.udpPort());
     QVERIFY(QTest::qWaitFor([&] { return server.describe().contains(QLatin1String("127.0.0.9")); }, waitMs));
 
     QTcpSocket after;
