@@ -138,6 +138,15 @@ int main(int argc, char **argv)
         }
         load = seconds(timer);
         line("project load", load, "(target: under 1.5 s)");
+        int loadedGlyphs = 0;
+        for (pugi::xml_node glyph : font.glyphList().children()) {
+            (void)glyph;
+            ++loadedGlyphs;
+        }
+        if (loadedGlyphs != glyphs) {
+            std::fprintf(stderr, "the loaded project has %d glyphs, not %d\n", loadedGlyphs, glyphs);
+            return 1;
+        }
 
         timer.restart();
         pugi::xml_document document;
