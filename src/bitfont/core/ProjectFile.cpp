@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace projectfile {
 namespace {
@@ -18,6 +19,7 @@ constexpr unsigned saveFlags = pugi::format_indent;
 constexpr unsigned parseFlags = pugi::parse_default | pugi::parse_embed_pcdata;
 
 // pugixml ends lines with LF; the file format wants CR LF on every line.
+// Collects the text in one reused buffer and hands it on in large pieces.
 class CrLfWriter : public pugi::xml_writer
 {
 public:
@@ -33,37 +35,37 @@ public:
         while (p < end) {
             const char *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
             const char *stop = lf ? lf : end;
-            m_buffer.append(p, stop - p);
+            m_buffer.append(p, size_t(stop - p));
             if (lf) {
                 m_buffer.append("\r\n", 2);
                 p = lf + 1;
             } else {
                 p = end;
             }
-            if (m_buffer.size() >= chunk) {
-                flush();
-            }
+        }
+        if (m_buffer.size() >= chunk) {
+            flush();
         }
     }
 
     bool flush()
     {
         if (m_device) {
-            if (m_ok && m_device->write(m_buffer) != m_buffer.size()) {
+            if (m_ok && m_device->write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size())) {
                 m_ok = false;
             }
         } else {
-            m_bytes->append(m_buffer);
+            m_bytes->append(m_buffer.data(), qsizetype(m_buffer.size()));
         }
-        m_buffer.clear();
+        m_buffer.clear(); // keeps its capacity
         return m_ok;
     }
 
 private:
-    static constexpr qsizetype chunk = 1 << 20;
+    static constexpr size_t chunk = size_t(1) << 20;
     QIODevice *m_device;
     QByteArray *m_bytes;
-    QByteArray m_buffer;
+    std::string m_buffer;
     bool m_ok = true;
 };
 
@@ -111,7 +113,8 @@ Result read(const QString &path, pugi::xml_document &document, QString *detail)
 Result write(const pugi::xml_document &document, const QString &path, QString *detail)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Our own buffer is large: Qt's would only copy it once more.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (detail) {
             *detail = file.errorString();
         }
