@@ -13,6 +13,11 @@ void CFreeTypeFont::resetForNewFont()
 {
     historyDocument.remove_child("History");
     fontDocument.remove_child("Face");
+    // A loaded project's text buffer (about 100 MB for a CJK font) is freed
+    // only with the whole document.
+    if (!fontDocument.first_child()) {
+        fontDocument.reset();
+    }
     fontDocument.append_child("Face");
 }
 

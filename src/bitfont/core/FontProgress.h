@@ -1,7 +1,9 @@
 #pragma once
 
 // How a font job reports to its progress dialog. The default does nothing and
-// never stops the job; the worker overrides it with posted, non-blocking calls.
+// never stops the job. Rendering calls setValue and windowAlive once per code,
+// 65536 times: a worker's implementation stores or posts without waiting
+// (an atomic value that the dialog polls is enough).
 class FontProgress
 {
 public:
