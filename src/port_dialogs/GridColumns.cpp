@@ -1,0 +1,85 @@
+#include "port_dialogs/GridColumns.h"
+
+#include "app/LanguageManager.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+
+namespace port_dialogs {
+
+void setUpGrid(QTableWidget *grid, const QString &layoutFile, const QList<GridColumn> &columns)
+{
+    if (!grid)
+        return;
+    const WindowPack pack = LanguageManager::instance().openWindowPack(layoutFile);
+    grid->setColumnCount(int(columns.size()));
+    grid->verticalHeader()->hide();
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QHeaderView *header = grid->horizontalHeader();
+    for (int column = 0; column < columns.size(); ++column) {
+        const GridColumn &spec = columns[column];
+        QTableWidgetItem *heading = grid->horizontalHeaderItem(column);
+        if (!heading) {
+            heading = new QTableWidgetItem;
+            grid->setHorizontalHeaderItem(column, heading);
+        }
+        const QString text = pack.texts.value(spec.textId);
+        if (spec.textId == 0)
+            heading->setText(QString());
+        else if (!text.isEmpty())
+            heading->setText(text);
+        if (spec.width > 0) {
+            header->setSectionResizeMode(column, QHeaderView::Interactive);
+            grid->setColumnWidth(column, spec.width);
+        }
+    }
+    header->setStretchLastSection(true);
+}
+
+int appendRow(QTableWidget *grid, const QList<GridColumn> &columns, const QStringList &values)
+{
+    const int row = grid->rowCount();
+    grid->insertRow(row);
+    for (int column = 0; column < columns.size(); ++column) {
+        auto *item = new QTableWidgetItem;
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        const QString value = values.value(column);
+        if (columns[column].checkBox)
+            item->setCheckState(value == QLatin1String("1") ? Qt::Checked : Qt::Unchecked);
+        else
+            item->setText(value);
+        grid->setItem(row, column, item);
+    }
+    return row;
+}
+
+int selectedRow(const QTableWidget *grid)
+{
+    const QList<QTableWidgetSelectionRange> ranges = grid->selectedRanges();
+    return ranges.isEmpty() ? -1 : ranges.first().topRow();
+}
+
+void markSelection(QTableWidget *grid)
+{
+    const int selected = selectedRow(grid);
+    for (int row = 0; row < grid->rowCount(); ++row) {
+        if (QTableWidgetItem *tick = grid->item(row, 0))
+            tick->setCheckState(row == selected ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+QString cellText(const QTableWidget *grid, int row, int column)
+{
+    const QTableWidgetItem *item = grid->item(row, column);
+    return item ? item->text() : QString();
+}
+
+bool cellTicked(const QTableWidget *grid, int row, int column)
+{
+    const QTableWidgetItem *item = grid->item(row, column);
+    return item && item->checkState() == Qt::Checked;
+}
+
+} // namespace port_dialogs
