@@ -223,6 +223,7 @@ public:
         m_slotCount = m_attributeCount = 0;
         m_attributes[m_attributeCount++] = glyph.first_attribute();
         collect(glyph);
+        Q_ASSERT(m_slotCount == SlotCount && m_attributeCount == attributeCount);
 
         setAttribute(0, code);
         set(GlyphIndex, rendered.glyphIndex);
