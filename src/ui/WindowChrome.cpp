@@ -6,12 +6,22 @@
 #include <QEvent>
 #include <QLayout>
 #include <QMouseEvent>
+#include <QPainterPath>
+#include <QRegion>
 #include <QWindow>
 
 namespace ui {
 namespace {
 
 constexpr int resizeBorder = 4;
+constexpr qreal cornerRadius = 5;
+
+QRegion roundedRegion(const QRect &rect)
+{
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect), cornerRadius, cornerRadius);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
 
 class ChromeFilter : public QObject
 {
@@ -64,6 +74,11 @@ private:
     {
         if (event->type() == QEvent::WindowStateChange) {
             updateMaximizeButtons();
+            return;
+        }
+        if (event->type() == QEvent::Resize && m_resizable) {
+            const bool square = m_window->isMaximized() || m_window->isFullScreen();
+            square ? m_window->clearMask() : m_window->setMask(roundedRegion(m_window->rect()));
             return;
         }
         if (!m_resizable || m_window->isMaximized())
