@@ -188,19 +188,25 @@ void TestFontDocument::badProjectKeepsFont()
     QFETCH(QByteArray, content);
     QFETCH(bool, exists);
 
+    // Unsaved work: a rendered font with one glyph edited.
     CFreeTypeFont font;
-    font.resetForNewFont();
-    fontdoc::appendText(font.face(), "family_name", "Unsaved work");
+    font.ttfPath = dejaVuSansPath();
+    font.pixelWidth = font.pixelHeight = 16;
+    StoppingProgress progress(300);
+    QVERIFY(renderOutlineFont(font, progress));
+    fontdoc::setText(font.glyphList().first_child().child("BitFont").child("valid"), "true");
     font.projectPath = m_dir.filePath(QStringLiteral("bad-%1.bfproj").arg(QTest::currentDataTag()));
     if (exists) {
         QVERIFY(writeFile(font.projectPath, content));
     }
     const QByteArray before = projectfile::toBytes(font.fontDocument);
+    const QByteArray bcfBefore = bcfBytes(font);
 
     TrafficLogRecorder log;
     QVERIFY(!font.loadProject());
     QCOMPARE(projectfile::toBytes(font.fontDocument), before);
-    QCOMPARE(font.fields().name, QStringLiteral("Unsaved work"));
+    QCOMPARE(bcfBytes(font), bcfBefore);
+    QCOMPARE(font.fields().name, QStringLiteral("DejaVu Sans"));
     QCOMPARE(log.lines().size(), 1);
     QVERIFY2(log.lines().first().startsWith(QStringLiteral("Project not loaded, the current font is kept: ")),
              qPrintable(log.lines().first()));

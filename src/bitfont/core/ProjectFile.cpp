@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace projectfile {
 namespace {
@@ -69,6 +70,44 @@ private:
     bool m_ok = true;
 };
 
+// The current document, kept as text while a project is parsed: a whole font
+// as a tree and a second one being parsed would pass 500 MB together. Kept in
+// pieces, so that growing it never holds two copies.
+class KeptText : public pugi::xml_writer
+{
+public:
+    explicit KeptText(const pugi::xml_document &document)
+    {
+        if (document.first_child()) {
+            document.save(*this, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+        }
+    }
+
+    void write(const void *data, size_t size) override
+    {
+        if (m_pieces.empty() || m_pieces.back().size() + size > piece) {
+            m_pieces.emplace_back();
+            m_pieces.back().reserve(std::max(piece, size));
+        }
+        m_pieces.back().append(static_cast<const char *>(data), size);
+    }
+
+    void restoreInto(pugi::xml_document &document) const
+    {
+        document.reset();
+        std::string text;
+        for (const std::string &part : m_pieces) {
+            text += part;
+        }
+        // Our own text of a moment ago: it parses.
+        document.load_buffer(text.data(), text.size(), parseFlags);
+    }
+
+private:
+    static constexpr size_t piece = size_t(4) << 20;
+    std::vector<std::string> m_pieces;
+};
+
 } // namespace
 
 Result read(const QString &path, pugi::xml_document &document, QString *detail)
@@ -81,32 +120,29 @@ Result read(const QString &path, pugi::xml_document &document, QString *detail)
         }
         return Result::CannotOpen;
     }
+    const KeptText kept(document);
+    document.reset();
+
     const qint64 size = file.size();
     // The parser takes ownership of a buffer from its own allocator and keeps
     // names and texts in place, which avoids a second copy of a large file.
     void *buffer = pugi::get_memory_allocation_function()(size_t(std::max<qint64>(size, 1)));
-    if (!buffer) {
-        if (detail) {
-            *detail = QStringLiteral("out of memory");
-        }
-        return Result::CannotRead;
-    }
-    if (file.read(static_cast<char *>(buffer), size) != size) {
+    if (!buffer || file.read(static_cast<char *>(buffer), size) != size) {
         pugi::get_memory_deallocation_function()(buffer);
+        kept.restoreInto(document);
         if (detail) {
-            *detail = file.errorString();
+            *detail = buffer ? file.errorString() : QStringLiteral("out of memory");
         }
         return Result::CannotRead;
     }
-    pugi::xml_document parsed;
-    const pugi::xml_parse_result result = parsed.load_buffer_inplace_own(buffer, size_t(size), parseFlags);
+    const pugi::xml_parse_result result = document.load_buffer_inplace_own(buffer, size_t(size), parseFlags);
     if (!result) {
+        kept.restoreInto(document);
         if (detail) {
             *detail = QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(result.description())).arg(result.offset);
         }
         return Result::ParseError;
     }
-    document = std::move(parsed);
     return Result::Ok;
 }
 

@@ -10,8 +10,10 @@ namespace projectfile {
 
 enum class Result { Ok, CannotOpen, CannotRead, ParseError, CannotWrite };
 
-// Reads and parses the whole file into document (replaced only on success);
-// detail receives the reason of a failure.
+// Reads and parses the whole file into document, which is replaced only on
+// success (on a parse error it is rebuilt from its own text, so names and
+// values stay but node handles into it do not); detail receives the reason
+// of a failure.
 Result read(const QString &path, pugi::xml_document &document, QString *detail = nullptr);
 // Writes through a temporary file that replaces path only when complete.
 Result write(const pugi::xml_document &document, const QString &path, QString *detail = nullptr);
