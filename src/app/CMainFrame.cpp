@@ -6,7 +6,6 @@
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
-#include "ui/TabButton.h"
 #include "ui/WindowChrome.h"
 
 #include <QCloseEvent>

@@ -7,6 +7,7 @@
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -92,6 +94,7 @@ private Q_SLOTS:
     void confirmedNetDialogReopensThePort();
     void deviceChangeOpensUsbDialogOnlyForUsb();
     void tabButtonsShowTheirPages();
+    void languageButtonOpensTheLanguageDialog();
     void choosingEnglishTranslatesOpenWindowsAtOnce();
     void japanesePackSelectsNoOption();
     void translate_data();
@@ -245,6 +248,27 @@ void TestMainFrame::tabButtonsShowTheirPages()
     QTest::mouseClick(shell.control(QStringLiteral("tabctrl_file_manager")), Qt::LeftButton);
     QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("FormFileManager"));
     QVERIFY(!shell.control<QPushButton>(QStringLiteral("tabctrl_communication"))->isChecked());
+}
+
+void TestMainFrame::languageButtonOpensTheLanguageDialog()
+{
+    Shell shell(1);
+    bool languageDialog = false;
+    QWidget *parent = nullptr;
+    QSize size;
+    QTimer::singleShot(0, shell.frame(), [&] {
+        auto *opened = shell.frame()->findChild<CDlgSoftLanguage *>();
+        if (!opened)
+            return;
+        languageDialog = opened == QApplication::activeModalWidget();
+        parent = opened->parentWidget();
+        size = opened->size();
+        opened->close();
+    });
+    QTest::mouseClick(shell.control(QStringLiteral("btn_select_language")), Qt::LeftButton);
+    QVERIFY(languageDialog);
+    QCOMPARE(parent, shell.frame());
+    QCOMPARE(size, QSize(500, 400));
 }
 
 void TestMainFrame::choosingEnglishTranslatesOpenWindowsAtOnce()
