@@ -1,12 +1,15 @@
 #include "FontTestSupport.h"
 
 #include "bitfont/core/BcfBuilder.h"
+#include "bitfont/core/DocumentMemory.h"
 #include "bitfont/core/OutlineRasterizer.h"
 #include "bitfont/core/ProjectFile.h"
 #include "support/TrafficLogRecorder.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
@@ -38,6 +41,7 @@ class TestFontDocument : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void documentsFromBeforeTheArena();
     void pxAttribute_data();
     void pxAttribute();
     void booleanReading_data();
@@ -53,6 +57,25 @@ private Q_SLOTS:
 private:
     QTemporaryDir m_dir;
 };
+
+// Runs first: documents built before the font tool installed its allocator
+// are released with the allocator that built them.
+void TestFontDocument::documentsFromBeforeTheArena()
+{
+    auto before = std::make_unique<pugi::xml_document>();
+    for (int i = 0; i < 20000; ++i) {
+        fontdoc::appendInt(*before, "n", i);
+    }
+    docmemory::install();
+    pugi::xml_document after;
+    for (int i = 0; i < 20000; ++i) {
+        fontdoc::appendInt(after, "n", i);
+        fontdoc::appendInt(*before, "m", i); // pages of both kinds in one document
+    }
+    QCOMPARE(before->last_child().text().as_int(), 19999);
+    before.reset();
+    QCOMPARE(after.last_child().text().as_int(), 19999);
+}
 
 void TestFontDocument::pxAttribute_data()
 {

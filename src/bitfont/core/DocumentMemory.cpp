@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -26,9 +27,20 @@ struct Block
     size_t live;
 };
 
-std::mutex mutex;
-std::vector<Block> blocks;
-std::ptrdiff_t current = -1;
+struct Arena
+{
+    std::mutex mutex;
+    std::vector<Block> blocks;
+    std::ptrdiff_t current = -1;
+};
+
+// Never destroyed: documents owned by other static objects may be freed
+// during exit, after this file's statics would be gone.
+Arena &arena()
+{
+    static Arena *const instance = new Arena;
+    return *instance;
+}
 
 char *mapBlock(size_t size)
 {
@@ -52,7 +64,10 @@ char *mapBlock(size_t size)
 void *allocate(size_t size)
 {
     size = (std::max<size_t>(size, 1) + alignment - 1) & ~(alignment - 1);
-    const std::lock_guard lock(mutex);
+    Arena &a = arena();
+    const std::lock_guard lock(a.mutex);
+    std::vector<Block> &blocks = a.blocks;
+    std::ptrdiff_t &current = a.current;
     if (size > blockBytes / 4) {
         const size_t mappedSize = (size + hugePage - 1) & ~(hugePage - 1);
         char *base = mapBlock(mappedSize);
@@ -83,7 +98,10 @@ void deallocate(void *pointer)
         return;
     }
     {
-        const std::lock_guard lock(mutex);
+        Arena &a = arena();
+        const std::lock_guard lock(a.mutex);
+        std::vector<Block> &blocks = a.blocks;
+        std::ptrdiff_t &current = a.current;
         const char *p = static_cast<const char *>(pointer);
         for (size_t i = 0; i < blocks.size(); ++i) {
             Block &block = blocks[i];
@@ -112,7 +130,10 @@ void deallocate(void *pointer)
 void install()
 {
     static std::once_flag once;
-    std::call_once(once, [] { pugi::set_memory_management_functions(allocate, deallocate); });
+    std::call_once(once, [] {
+        arena();
+        pugi::set_memory_management_functions(allocate, deallocate);
+    });
 }
 
 } // namespace docmemory
