@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -389,6 +390,14 @@ void TestMainFrame::shutDownStoresThePortKindOfTheSettings()
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("settings.ini"));
+    {
+        // A first start writes nothing until the end.
+        CApp app(file);
+        app.startUp();
+        QVERIFY(QSettings(file, QSettings::IniFormat).allKeys().isEmpty());
+        app.shutDown();
+        QCOMPARE(QSettings(file, QSettings::IniFormat).allKeys(), QStringList{QStringLiteral("Port/PortType")});
+    }
     {
         CApp app(file);
         app.settings().writeInt(QStringLiteral("Port"), QStringLiteral("PortType"), 1);
