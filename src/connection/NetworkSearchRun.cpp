@@ -40,9 +40,9 @@ void NetworkSearchRun::StartSearch(const QStringList &localAddresses)
                 Qt::QueuedConnection);
         });
         searcher->Open(address, m_localPort);
-        searcher->SendTo(m_queryAddress, m_printerPort, query.constData(), qint32(query.size()));
-        m_searchers.push_back(std::move(searcher));
+        m_searchers.push_back({std::move(searcher), queryDestination(m_queryAddress, address)});
     }
+    sendQuery();
     m_timer.start();
 }
 
@@ -52,10 +52,17 @@ void NetworkSearchRun::StopSearch()
     m_searchers.clear();
 }
 
+QString NetworkSearchRun::queryDestination(const QString &configured, const QString &localAddress)
+{
+    if (!configured.isEmpty())
+        return configured;
+    return localAddress.startsWith(QLatin1String("127.")) ? localAddress : QStringLiteral("255.255.255.255");
+}
+
 void NetworkSearchRun::sendQuery()
 {
-    for (const auto &searcher : m_searchers)
-        searcher->SendTo(m_queryAddress, m_printerPort, query.constData(), qint32(query.size()));
+    for (const Searcher &searcher : m_searchers)
+        searcher.socket->SendTo(searcher.queryDestination, m_printerPort, query.constData(), qint32(query.size()));
 }
 
 QByteArray NetworkSearchRun::networkSettingsCommand(bool dhcp, const QString &ip, const QString &subnet,
@@ -70,6 +77,6 @@ void NetworkSearchRun::SendNetworkSettings(const QString &printerIp, bool dhcp, 
                                            const QString &subnet, const QString &gateway)
 {
     const QByteArray command = networkSettingsCommand(dhcp, ip, subnet, gateway);
-    for (const auto &searcher : m_searchers)
-        searcher->SendTo(printerIp, m_printerPort, command.constData(), qint32(command.size()));
+    for (const Searcher &searcher : m_searchers)
+        searcher.socket->SendTo(printerIp, m_printerPort, command.constData(), qint32(command.size()));
 }

@@ -25,8 +25,12 @@ public:
     explicit NetworkSearchRun(QObject *parent = nullptr);
     ~NetworkSearchRun() override;
 
-    // Where the query goes: the broadcast address, or (tests) a loopback address.
+    // Where the query goes. Empty (the default): the broadcast address, except
+    // that a searcher on a loopback address asks its own address, because
+    // broadcasts never reach loopback and a printer simulated on this machine
+    // should be found.
     void setQueryAddress(const QString &address) { m_queryAddress = address; }
+    static QString queryDestination(const QString &configured, const QString &localAddress);
     void setPorts(int printerUdpPort, int localUdpPort);
 
     void StartSearch(const QStringList &localAddresses);
@@ -45,9 +49,13 @@ Q_SIGNALS:
 private:
     void sendQuery();
 
-    std::vector<std::unique_ptr<CDeviceSearcherUdp>> m_searchers;
+    struct Searcher {
+        std::unique_ptr<CDeviceSearcherUdp> socket;
+        QString queryDestination;
+    };
+    std::vector<Searcher> m_searchers;
     QTimer m_timer;
-    QString m_queryAddress = QStringLiteral("255.255.255.255");
+    QString m_queryAddress;
     int m_printerPort = printerPort;
     int m_localPort = localPort;
 };

@@ -12,10 +12,11 @@ class QTableWidget;
 class CDlgModifyNetWork;
 
 // Where the network dialog searches: every local IPv4 address by default,
-// asking the broadcast address; tests give loopback addresses and ports.
+// asking the broadcast address (see NetworkSearchRun::setQueryAddress); tests
+// give loopback addresses and ports.
 struct DiscoverySetup {
     QStringList localAddresses;
-    QString queryAddress = QStringLiteral("255.255.255.255");
+    QString queryAddress;
     int printerPort = NetworkSearchRun::printerPort;
     int localPort = NetworkSearchRun::localPort;
 

@@ -111,6 +111,22 @@ private Q_SLOTS:
                  QByteArray("NET IP \"10.0.0.9\",\"255.255.255.0\",\"10.0.0.1\"\r\n"));
     }
 
+    void queryDestination_data()
+    {
+        QTest::addColumn<QString>("configured");
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QString>("destination");
+        QTest::newRow("network address broadcasts") << "" << "192.168.1.7" << "255.255.255.255";
+        QTest::newRow("loopback asks itself") << "" << "127.0.0.1" << "127.0.0.1";
+        QTest::newRow("configured wins") << "127.0.0.9" << "192.168.1.7" << "127.0.0.9";
+    }
+    void queryDestination()
+    {
+        QFETCH(QString, configured);
+        QFETCH(QString, local);
+        QTEST(NetworkSearchRun::queryDestination(configured, local), "destination");
+    }
+
     void localAddressesIncludeLoopback()
     {
         QVERIFY(platform::localIPv4Addresses().contains(QStringLiteral("127.0.0.1")));
