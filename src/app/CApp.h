@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 #include "connection/CDeviceInterface.h"
 #include "connection/PortSettings.h"
+#include "protocol/PrinterParameters.h"
 
 #include <QString>
 
@@ -33,6 +34,8 @@ public:
     int run(int &argc, char **argv);
 
     CDeviceInterface &device() { return m_device; }
+    // Everything read from the connected printer, for the whole run.
+    PrinterParameters &parameters() { return m_parameters; }
     PortSettings &portSettings() { return m_portSettings; }
     SettingsStore &settings() { return *m_settings; }
     CMainFrame *mainFrame() const { return m_mainFrame.get(); }
@@ -48,6 +51,7 @@ public:
 
 private:
     CDeviceInterface m_device;
+    PrinterParameters m_parameters;
     PortSettings m_portSettings;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<PortDialogs> m_portDialogs;
