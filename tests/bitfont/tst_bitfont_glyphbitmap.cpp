@@ -67,14 +67,21 @@ void TestGlyphBitmap::cropToInk_data()
     QTest::addColumn<QPoint>("offset");
     QTest::addColumn<QByteArray>("hex");
 
-    QTest::newRow("no ink") << 16 << 16 << QList<QPoint>{} << QSize(1, 1) << QPoint(0, 0) << QByteArray("00");
-    QTest::newRow("empty image") << 0 << 0 << QList<QPoint>{} << QSize(1, 1) << QPoint(0, 0) << QByteArray("00");
+    QTest::addColumn<QByteArray>("loaded"); // hex of the source bytes, when not built from ink
+
+    QTest::newRow("no ink") << 16 << 16 << QList<QPoint>{} << QSize(1, 1) << QPoint(0, 0) << QByteArray("00")
+                            << QByteArray();
+    QTest::newRow("empty image") << 0 << 0 << QList<QPoint>{} << QSize(1, 1) << QPoint(0, 0) << QByteArray("00")
+                                 << QByteArray();
     QTest::newRow("single pixel (3, 5)") << 16 << 16 << QList<QPoint>{{3, 5}} << QSize(1, 1) << QPoint(3, 5)
-                                         << QByteArray("80");
+                                         << QByteArray("80") << QByteArray();
     QTest::newRow("two corners") << 16 << 8 << QList<QPoint>{{2, 1}, {9, 3}} << QSize(8, 3) << QPoint(2, 1)
-                                 << QByteArray("800001");
+                                 << QByteArray("800001") << QByteArray();
     QTest::newRow("ink across a byte edge") << 12 << 2 << QList<QPoint>{{7, 1}, {8, 0}} << QSize(2, 2) << QPoint(7, 0)
-                                            << QByteArray("4080");
+                                            << QByteArray("4080") << QByteArray();
+    // A loaded 9 x 3 cell with set bits past its width: they are not ink.
+    QTest::newRow("bits past the width") << 9 << 3 << QList<QPoint>{} << QSize(1, 1) << QPoint(0, 1)
+                                         << QByteArray("80") << QByteArray("007f807f007f");
 }
 
 void TestGlyphBitmap::cropToInk()
@@ -85,9 +92,12 @@ void TestGlyphBitmap::cropToInk()
     QFETCH(QSize, size);
     QFETCH(QPoint, offset);
     QFETCH(QByteArray, hex);
+    QFETCH(QByteArray, loaded);
 
-    GlyphBitmap bitmap;
-    bitmap.create(width, height);
+    GlyphBitmap bitmap = bitmapFromHex(width, height, loaded);
+    if (loaded.isEmpty()) {
+        bitmap.create(width, height);
+    }
     for (const QPoint &p : ink) {
         bitmap.setPixel(p.x(), p.y(), true);
     }

@@ -79,12 +79,17 @@ void GlyphBitmap::blitRows(const unsigned char *rows, int width, int height, int
 GlyphBitmap::Cropped GlyphBitmap::cropToInk() const
 {
     int left = -1, top = -1, right = -1, bottom = -1;
+    // Bits past width are 0 in bitmaps we build, but a loaded one may carry them.
+    const auto lastByteMask = static_cast<unsigned char>(0xFF << ((8 - m_width % 8) % 8));
     for (int y = 0; y < m_height; ++y) {
         const auto *row = reinterpret_cast<const unsigned char *>(m_bytes.constData()) + qsizetype(y) * m_pitch;
+        const auto inkByte = [&](int b) {
+            return b == m_pitch - 1 ? static_cast<unsigned char>(row[b] & lastByteMask) : row[b];
+        };
         int first = -1, last = -1;
         for (int b = 0; b < m_pitch; ++b) {
-            if (row[b]) {
-                first = b * 8 + std::countl_zero(row[b]);
+            if (inkByte(b)) {
+                first = b * 8 + std::countl_zero(inkByte(b));
                 break;
             }
         }
@@ -92,15 +97,10 @@ GlyphBitmap::Cropped GlyphBitmap::cropToInk() const
             continue;
         }
         for (int b = m_pitch - 1; b >= 0; --b) {
-            if (row[b]) {
-                last = b * 8 + 7 - std::countr_zero(row[b]);
+            if (inkByte(b)) {
+                last = b * 8 + 7 - std::countr_zero(inkByte(b));
                 break;
             }
-        }
-        // Bits past width are 0 in bitmaps we build, but a loaded one may carry them.
-        last = std::min(last, m_width - 1);
-        if (first > last) {
-            continue;
         }
         if (top < 0) {
             top = y;
