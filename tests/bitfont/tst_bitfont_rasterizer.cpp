@@ -34,6 +34,27 @@ std::vector<pugi::xml_node> glyphsByCode(const CFreeTypeFont &font)
 
 int metric(pugi::xml_node glyph, const char *name) { return glyph.child("metrics").child(name).text().as_int(); }
 
+// Element paths in document order, each attribute after "@"; the glyph list's
+// own children are left out.
+QStringList layoutOf(pugi::xml_node element, const QString &prefix = {})
+{
+    QStringList paths;
+    for (pugi::xml_node child : element.children()) {
+        if (child.type() != pugi::node_element) {
+            continue;
+        }
+        QString path = prefix + QString::fromUtf8(child.name());
+        for (pugi::xml_attribute attribute : child.attributes()) {
+            path += QLatin1Char('@') + QString::fromUtf8(attribute.name());
+        }
+        paths.append(path);
+        if (!(prefix.isEmpty() && path == QLatin1String("glyph"))) {
+            paths += layoutOf(child, prefix + QString::fromUtf8(child.name()) + QLatin1Char('/'));
+        }
+    }
+    return paths;
+}
+
 } // namespace
 
 class TestRasterizer : public QObject
@@ -44,6 +65,7 @@ private Q_SLOTS:
     void initTestCase();
     void outlineCell_data();
     void outlineCell();
+    void outlineDocumentLayout();
     void outlineGlyphsOfARealFont();
     void outlineMissingCharacter();
     void outlineOffsetsLeftOfOrigin();
@@ -106,6 +128,34 @@ void TestRasterizer::outlineCell()
     const GlyphBitmap result = buildOutlineCell(input);
     QCOMPARE(QSize(result.width(), result.height()), cell);
     QCOMPARE(inkBox(result), ink);
+}
+
+void TestRasterizer::outlineDocumentLayout()
+{
+    // The element names and their order are the project file format.
+    const QStringList header = QStringLiteral(
+        "num_faces face_index face_flags style_flags num_glyphs family_name style_name num_fixed_sizes "
+        "available_sizes num_charmaps charmaps generic bbox bbox/xMin bbox/yMin bbox/xMax bbox/yMax units_per_EM "
+        "ascender descender height max_advance_width max_advance_height underline_position underline_thickness "
+        "size size/face size/generic size/metrics size/metrics/x_ppem size/metrics/y_ppem size/metrics/x_scale "
+        "size/metrics/y_scale size/metrics/ascender@px size/metrics/descender@px size/metrics/height@px "
+        "size/metrics/max_advance@px size/internal charmap charmap/face charmap/encoding charmap/platform_id "
+        "charmap/encoding_id glyph").split(QLatin1Char(' '));
+    QCOMPARE(layoutOf(m_outline.face()), header);
+
+    const QStringList glyph = QStringLiteral(
+        "library face next glyph_index generic metrics metrics/width@px metrics/height@px metrics/horiBearingX@px "
+        "metrics/horiBearingY@px metrics/horiAdvance@px metrics/vertBearingX@px metrics/vertBearingY@px "
+        "metrics/vertAdvance@px linearHoriAdvance linearVertAdvance advance advance/x advance/y format bitmap "
+        "bitmap/rows bitmap/width bitmap/pitch bitmap/buffer bitmap/num_grays bitmap/pixel_mode "
+        "bitmap/palette_mode bitmap/palette bitmap_left bitmap_top outline num_subglyphs subglyphs control_data "
+        "control_len lsb_delta rsb_delta other internal BitFont BitFont/valid BitFont/buffer BitFont/width "
+        "BitFont/height BitFont/pitch").split(QLatin1Char(' '));
+    for (int code : {0x41, 0x4E00}) {
+        QCOMPARE(layoutOf(m_glyphs[size_t(code)]), glyph);
+    }
+    QCOMPARE(QString::fromUtf8(m_glyphs['A'].first_attribute().name()), QStringLiteral("charcode"));
+    QVERIFY(!m_glyphs['A'].first_attribute().next_attribute());
 }
 
 void TestRasterizer::outlineGlyphsOfARealFont()
@@ -244,7 +294,13 @@ void TestRasterizer::systemFont()
     const int cellWidth = int(font.fields().width);
     const int cellHeight = int(font.fields().height);
     QVERIFY(cellWidth > 0 && cellHeight >= 16);
+    QCOMPARE(layoutOf(font.face()), QStringLiteral("family_name size size/metrics size/metrics/x_ppem "
+                                                   "size/metrics/y_ppem glyph").split(QLatin1Char(' ')));
     const std::vector<pugi::xml_node> glyphs = glyphsByCode(font);
+    const QStringList record = QStringLiteral("BitFont BitFont/valid BitFont/buffer BitFont/width BitFont/height "
+                                              "BitFont/pitch").split(QLatin1Char(' '));
+    QCOMPARE(layoutOf(glyphs[0x0A]), record);
+    QCOMPARE(layoutOf(glyphs['A']), QStringList{QStringLiteral("glyph_index")} + record);
     QCOMPARE(std::count_if(glyphs.begin(), glyphs.end(), [](pugi::xml_node g) { return bool(g); }), 65536L);
 
     // Not printable, and not in the font (wqy-zenhei, installed, must not fill in): the blank record.
