@@ -8,8 +8,10 @@
 #include "ui/LayoutLoader.h"
 #include "ui/WindowChrome.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QHash>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -190,8 +192,28 @@ void CMainFrame::selectLanguage()
 
 void CMainFrame::onDeviceChange()
 {
+    // A dialog over the window may have a worker on the port, and the USB
+    // dialog reopens the port: wait until that dialog has closed.
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        handleDeviceChangeAfter(qobject_cast<QDialog *>(modal));
+        return;
+    }
     if (selectedPortData() == 0)
         m_app.portDialogs().openUsbDialog(this);
+}
+
+void CMainFrame::handleDeviceChangeAfter(QDialog *dialog)
+{
+    if (!dialog || m_deviceChangeWaitsFor == dialog)
+        return;
+    m_deviceChangeWaitsFor = dialog;
+    connect(
+        dialog, &QDialog::finished, this,
+        [this] {
+            m_deviceChangeWaitsFor = nullptr;
+            QMetaObject::invokeMethod(this, &CMainFrame::onDeviceChange, Qt::QueuedConnection);
+        },
+        Qt::SingleShotConnection);
 }
 
 void CMainFrame::appendLogLine(const QString &line)

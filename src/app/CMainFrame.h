@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
 
 class CApp;
 class QComboBox;
+class QDialog;
 class QPlainTextEdit;
 
 // The program's one top-level window: port selector, language button, the
@@ -48,10 +50,12 @@ private:
     void onLayoutLoaded();
     void onWindowInit();
     void writeCommunicationSettings();
+    void handleDeviceChangeAfter(QDialog *dialog);
 
     CApp &m_app;
     QComboBox *m_port = nullptr;
     QPlainTextEdit *m_log = nullptr;
     int m_logLines = 0;
     bool m_initialised = false;
+    QPointer<QDialog> m_deviceChangeWaitsFor;
 };

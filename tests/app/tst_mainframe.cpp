@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -94,6 +95,7 @@ private Q_SLOTS:
     void setPortButtonOpensTheDialogOfTheSelectedData();
     void confirmedNetDialogReopensThePort();
     void deviceChangeOpensUsbDialogOnlyForUsb();
+    void deviceChangeWaitsForTheOpenDialog();
     void tabButtonsShowTheirPages();
     void languageButtonOpensTheLanguageDialog();
     void choosingEnglishTranslatesOpenWindowsAtOnce();
@@ -238,6 +240,29 @@ void TestMainFrame::deviceChangeOpensUsbDialogOnlyForUsb()
     QCOMPARE(shell.dialogs->opened, (QStringList{QStringLiteral("usb"), QStringLiteral("usb")}));
     // Choosing an entry alone stores nothing.
     QCOMPARE(shell.app->portSettings().kind, PortKind::Net);
+}
+
+// A progress dialog may have a worker on the port: the USB dialog, which
+// reopens the port, waits until the dialog over the window has closed.
+void TestMainFrame::deviceChangeWaitsForTheOpenDialog()
+{
+    Shell shell(0);
+    shell.settle();
+    shell.dialogs->opened.clear();
+    QDialog busy(shell.frame());
+    QStringList openedWhileBusy{QStringLiteral("not run")};
+    QTimer::singleShot(0, &busy, [&] {
+        shell.frame()->onDeviceChange();
+        shell.frame()->onDeviceChange();
+        QCoreApplication::processEvents();
+        openedWhileBusy = shell.dialogs->opened;
+        busy.accept();
+    });
+    QCOMPARE(busy.exec(), 1);
+    QCOMPARE(openedWhileBusy, QStringList());
+    QTRY_COMPARE_WITH_TIMEOUT(shell.dialogs->opened, QStringList{QStringLiteral("usb")}, 2000);
+    QTest::qWait(10);
+    QCOMPARE(shell.dialogs->opened, QStringList{QStringLiteral("usb")});
 }
 
 void TestMainFrame::tabButtonsShowTheirPages()
