@@ -330,6 +330,16 @@ void TestPrinterSimProcess::followsLoopbackAddressChange()
     before.write("DIAGNOSTIC REPORT IP ADDRESS\r\n");
     QVERIFY(QTest::qWaitFor([&] { return before.bytesAvailable() >= 11; }, waitMs));
     QCOMPARE(before.readAll(), QByteArray("127.0.0.9\r\n"));
+
+    // The printer still hears discovery where the program asks, and at its new
+    // address; the record shows the new address.
+    for (const char *asked : { "127.0.0.1", "127.0.0.9" }) {
+        udp.writeDatagram("DIAGNOSTIC REPORT NETBROADCAST\r\n", QHostAddress(QString::fromLatin1(asked)),
+            server.udpPort());
+        QVERIFY2(QTest::qWaitFor([&] { return udp.hasPendingDatagrams(); }, waitMs), asked);
+        const QByteArray record = udp.receiveDatagram().data();
+        QVERIFY2(record.contains(",IP ADDR:127.0.0.9,"), record.constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPrinterSimProcess)

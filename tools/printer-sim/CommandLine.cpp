@@ -150,7 +150,8 @@ It emulates:
 
 Where it departs from a real printer:
   - it serves only loopback addresses; a NET IP to a loopback address moves
-    its listeners there, any other address is stored and reported only;
+    its listeners there (discovery is still heard on the starting address,
+    where the program asks), any other address is stored and reported only;
   - nothing is printed; SELFTEST only sets the "printing" status bit for two
     seconds and adds the label to the mileage;
   - HEX mode (~ ! D) and ESC ! C are recorded, but commands keep working;

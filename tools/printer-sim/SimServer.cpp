@@ -58,7 +58,9 @@ bool SimServer::listen(const QHostAddress &address, QString *error)
         return false;
     }
     QUdpSocket *udp = nullptr;
-    if (m_options.udp) {
+    if (m_options.udp && m_homeUdp && address.isEqual(m_homeAddress)) {
+        udp = m_homeUdp;
+    } else if (m_options.udp) {
         udp = new QUdpSocket(this);
         const quint16 port = m_udp ? m_udp->localPort() : m_options.udpPort;
         if (!udp->bind(address, port)) {
@@ -67,13 +69,20 @@ bool SimServer::listen(const QHostAddress &address, QString *error)
             delete tcp;
             return false;
         }
-        connect(udp, &QUdpSocket::readyRead, this, &SimServer::readDatagrams);
+        connect(udp, &QUdpSocket::readyRead, this, [this, udp] { readDatagrams(udp); });
     }
     delete m_tcp;
-    delete m_udp;
+    // A printer hears the discovery query whatever its own address, so the
+    // socket on the address it was started on (where the program asks) stays.
+    if (m_udp != m_homeUdp)
+        delete m_udp;
     m_tcp = tcp;
     m_udp = udp;
     m_boundAddress = address;
+    if (!m_homeUdp) {
+        m_homeUdp = udp;
+        m_homeAddress = address;
+    }
     connect(m_tcp, &QTcpServer::newConnection, this, &SimServer::acceptClients);
     return true;
 }
@@ -133,14 +142,14 @@ void SimServer::readUsb(const QByteArray &bytes)
     pump();
 }
 
-void SimServer::readDatagrams()
+void SimServer::readDatagrams(QUdpSocket *socket)
 {
-    while (m_udp && m_udp->hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_udp->receiveDatagram();
+    while (socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket->receiveDatagram();
         const auto reply = applyReplyFaults(m_printer.answerDatagram(datagram.data(), now()), m_printer.faults());
         if (!reply)
             continue;
-        const auto send = [udp = QPointer<QUdpSocket>(m_udp), bytes = *reply, to = datagram.senderAddress(),
+        const auto send = [udp = QPointer<QUdpSocket>(socket), bytes = *reply, to = datagram.senderAddress(),
                               port = static_cast<quint16>(datagram.senderPort())] {
             if (udp)
                 udp->writeDatagram(bytes, to, port);

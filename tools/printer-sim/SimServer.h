@@ -53,7 +53,7 @@ private:
     bool listen(const QHostAddress &address, QString *error);
     void acceptClients();
     void readClient(QTcpSocket *socket);
-    void readDatagrams();
+    void readDatagrams(QUdpSocket *socket);
     void readUsb(const QByteArray &bytes);
     void pump();
     void followAddressChange();
@@ -69,6 +69,8 @@ private:
     std::map<QTcpSocket *, std::unique_ptr<PrinterSession>> m_clients;
     QTimer m_wakeUp;
     QHostAddress m_boundAddress;
+    QUdpSocket *m_homeUdp = nullptr; // discovery on the address the printer started on
+    QHostAddress m_homeAddress;
     qint64 m_reportedActions = 0;
 };
 
