@@ -186,7 +186,7 @@ qint32 CDeviceInterface::Read(void *buffer, qint32 capacity, quint32 waitMs)
 
 void CDeviceInterface::LogLine(const QString &text)
 {
-    TrafficLog::instance().post(text);
+    ::LogLine(text);
 }
 
 QList<UsbPrinterEntry> CDeviceInterface::ScanUsbPrinters()

@@ -43,8 +43,6 @@ bool CSocketClient::Connect(const QString &host, int port, bool autoReconnect, b
     Close();
     m_host = host.left(259);
     m_port = port;
-    m_autoReconnect = autoReconnect;
-    m_backgroundConnect = backgroundConnect;
     m_peer = {};
     m_peer.sin_family = AF_INET;
     m_peer.sin_port = htons(static_cast<quint16>(port));

@@ -48,8 +48,6 @@ private:
     sockaddr_in m_peer{};
     QString m_host;
     int m_port = 0;
-    bool m_autoReconnect = false;
-    bool m_backgroundConnect = false;
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_retryRunning{false};
     std::thread m_retryThread;

@@ -7,7 +7,6 @@
 NetworkSearchRun::NetworkSearchRun(QObject *parent)
     : QObject(parent)
 {
-    qRegisterMetaType<PrinterInfo>();
     m_timer.setInterval(queryIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &NetworkSearchRun::sendQuery);
 }

@@ -66,12 +66,16 @@ private Q_SLOTS:
         QCOMPARE(byte, 'R');
     }
 
+    // With a write pipe open, reads go to the read pipe even when it is empty
+    // and the main handle has data waiting.
     void writePipeAloneReadsNothing()
     {
-        PseudoTerminal device;
+        PseudoTerminal main;
+        PseudoTerminal writeSide;
         CDeviceInterface port;
-        QVERIFY(port.Open(pathPort(device.devicePath(), QStringLiteral("PIPE01"))));
-        QVERIFY(device.answer("X"));
+        QVERIFY(port.Open(pathPort(main.devicePath())));
+        QVERIFY(port.Open(pathPort(writeSide.devicePath(), QStringLiteral("PIPE01"))));
+        QVERIFY(main.answer("X"));
         char byte = 0;
         QCOMPARE(port.Read(&byte, 1, 100), 0);
     }

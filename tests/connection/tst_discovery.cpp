@@ -151,7 +151,7 @@ private Q_SLOTS:
             QCOMPARE(printer.receive(&from), NetworkSearchRun::query);
             QCOMPARE(int(ntohs(from.sin_port)), localPort);
             senders.append(senderAddress(from));
-            printer.reply(from, platform_reply());
+            printer.reply(from, exampleReply.toLatin1());
         }
         senders.sort();
         QCOMPARE(senders, QStringList({"127.0.0.1", "127.0.0.2"}));
@@ -204,9 +204,6 @@ private Q_SLOTS:
         senders.sort();
         QCOMPARE(senders, QStringList({"127.0.0.3", "127.0.0.4"}));
     }
-
-private:
-    static QByteArray platform_reply() { return exampleReply.toLatin1(); }
 };
 
 QTEST_GUILESS_MAIN(TestDiscovery)

@@ -140,18 +140,23 @@ private Q_SLOTS:
         CDlgPortUsb dialog(device, settings, nullptr);
         int shownSelection = -2;
         bool okEnabled = true;
+        bool okEnabledAfterClick = false;
+        Qt::CheckState tickAfterClick = Qt::Unchecked;
+        // Checks run after the modal loop: a failed check inside it would leave the dialog open.
         QTimer::singleShot(0, &dialog, [&] {
             const QList<QTableWidgetSelectionRange> ranges = dialog.grid()->selectedRanges();
             shownSelection = ranges.isEmpty() ? -1 : ranges.first().topRow();
             okEnabled = button(&dialog, "btn_ok")->isEnabled();
             dialog.grid()->selectRow(1); // the user clicks the second row
-            QVERIFY(button(&dialog, "btn_ok")->isEnabled());
-            QCOMPARE(dialog.grid()->item(1, 0)->checkState(), Qt::Checked);
+            okEnabledAfterClick = button(&dialog, "btn_ok")->isEnabled();
+            tickAfterClick = dialog.grid()->item(1, 0)->checkState();
             button(&dialog, "btn_ok")->click();
         });
         QCOMPARE(dialog.run(), 1);
         QCOMPARE(shownSelection, preselected);
         QCOMPARE(okEnabled, preselected >= 0);
+        QVERIFY(okEnabledAfterClick);
+        QCOMPARE(tickAfterClick, Qt::Checked);
         QCOMPARE(settings.usbDeviceId, hardwareId(secondId));
         QCOMPARE(device.Write("Z", 1), 1);
         QCOMPARE(printers.second.takeWritten(), QByteArray("Z"));
