@@ -118,13 +118,7 @@ GlyphBitmap::Cropped GlyphBitmap::cropToInk() const
     result.left = left;
     result.top = top;
     result.bitmap.create(right - left + 1, bottom - top + 1);
-    for (int y = top; y <= bottom && y < m_height; ++y) {
-        for (int x = left; x <= right && x < m_width; ++x) {
-            if (getPixel(x, y)) {
-                result.bitmap.setPixel(x - left, y - top, true);
-            }
-        }
-    }
+    result.bitmap.blit(*this, -left, -top);
     return result;
 }
 

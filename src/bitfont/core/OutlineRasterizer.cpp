@@ -300,7 +300,6 @@ private:
     std::array<pugi::xml_attribute, attributeCount> m_attributes;
     int m_slotCount = 0;
     int m_attributeCount = 0;
-    std::string m_text;
 };
 
 // Embedded grey bitmaps are thresholded to 1-bit rows so the cell shows them.
