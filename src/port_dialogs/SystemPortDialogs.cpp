@@ -11,14 +11,8 @@ SystemPortDialogs::SystemPortDialogs(CApp &app)
 
 int SystemPortDialogs::openUsbDialog(QWidget *parent)
 {
-    // A device change while the dialog is up would otherwise stack a second one.
-    if (m_usbDialogOpen)
-        return 2;
-    m_usbDialogOpen = true;
     CDlgPortUsb dialog(m_app.device(), m_app.portSettings(), parent);
-    const int result = dialog.run();
-    m_usbDialogOpen = false;
-    return result;
+    return dialog.run();
 }
 
 int SystemPortDialogs::openNetDialog(QWidget *parent)

@@ -19,7 +19,6 @@ public:
 
 private:
     CApp &m_app;
-    bool m_usbDialogOpen = false;
 };
 
 // Installs the port dialogs into the application.
