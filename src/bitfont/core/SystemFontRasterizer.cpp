@@ -35,23 +35,8 @@ public:
         m_painter.drawText(QPointF(0, m_ascent), QString(QChar(code)));
         GlyphBitmap cell;
         cell.create(width, height);
-        if (cell.width() != width) {
-            return cell;
-        }
         // Colour index 1 is black, and the image's bit order is the cell's.
-        const int pitch = cell.pitch();
-        const unsigned char lastMask = static_cast<unsigned char>(0xFF << ((8 - width % 8) % 8));
-        for (int y = 0; y < height; ++y) {
-            const uchar *line = m_image.constScanLine(y);
-            for (int b = 0; b < pitch; ++b) {
-                const unsigned char byte = b == pitch - 1 ? (line[b] & lastMask) : line[b];
-                for (int bit = 0; bit < 8; ++bit) {
-                    if (byte & (0x80 >> bit)) {
-                        cell.setPixel(b * 8 + bit, y, true);
-                    }
-                }
-            }
-        }
+        cell.blitRows(m_image.constBits(), width, height, int(m_image.bytesPerLine()), 0, 0);
         return cell;
     }
 
