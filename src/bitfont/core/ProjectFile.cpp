@@ -70,6 +70,16 @@ private:
     bool m_ok = true;
 };
 
+// A text buffer from the parser's own allocator: the parser takes ownership of
+// it and keeps names and texts in place, which avoids a second copy of a large
+// text. Null when out of memory.
+char *allocateParseBuffer(size_t size)
+{
+    return static_cast<char *>(pugi::get_memory_allocation_function()(std::max<size_t>(size, 1)));
+}
+
+void releaseParseBuffer(char *buffer) { pugi::get_memory_deallocation_function()(buffer); }
+
 // The current document, kept as text while a project is parsed: a whole font
 // as a tree and a second one being parsed would pass 500 MB together. Kept in
 // pieces, so that growing it never holds two copies.
@@ -92,15 +102,25 @@ public:
         m_pieces.back().append(static_cast<const char *>(data), size);
     }
 
-    void restoreInto(pugi::xml_document &document) const
+    // Each piece is released as soon as it is copied.
+    void restoreInto(pugi::xml_document &document)
     {
         document.reset();
-        std::string text;
+        size_t size = 0;
         for (const std::string &part : m_pieces) {
-            text += part;
+            size += part.size();
+        }
+        char *text = allocateParseBuffer(size);
+        if (!text) {
+            return;
+        }
+        char *at = text;
+        for (std::string &part : m_pieces) {
+            at = std::copy(part.begin(), part.end(), at);
+            std::string().swap(part);
         }
         // Our own text of a moment ago: it parses.
-        document.load_buffer(text.data(), text.size(), parseFlags);
+        document.load_buffer_inplace_own(text, size, parseFlags);
     }
 
 private:
@@ -120,15 +140,13 @@ Result read(const QString &path, pugi::xml_document &document, QString *detail)
         }
         return Result::CannotOpen;
     }
-    const KeptText kept(document);
+    KeptText kept(document);
     document.reset();
 
     const qint64 size = file.size();
-    // The parser takes ownership of a buffer from its own allocator and keeps
-    // names and texts in place, which avoids a second copy of a large file.
-    void *buffer = pugi::get_memory_allocation_function()(size_t(std::max<qint64>(size, 1)));
-    if (!buffer || file.read(static_cast<char *>(buffer), size) != size) {
-        pugi::get_memory_deallocation_function()(buffer);
+    char *buffer = allocateParseBuffer(size_t(size));
+    if (!buffer || file.read(buffer, size) != size) {
+        releaseParseBuffer(buffer);
         kept.restoreInto(document);
         if (detail) {
             *detail = buffer ? file.errorString() : QStringLiteral("out of memory");
