@@ -25,6 +25,11 @@ QByteArray commandBytes(const QString &command)
     return bytes;
 }
 
+QString replyText(QByteArrayView bytes)
+{
+    return platform::fromSystemBytes(untilZero(bytes));
+}
+
 bool sendBytes(CDeviceInterface &port, QByteArrayView bytes)
 {
     const qint32 length = static_cast<qint32>(bytes.size());
@@ -46,7 +51,7 @@ bool readReply(CDeviceInterface &port, quint32 waitMs, QString &text)
     const QByteArrayView reply(buffer.data(), count);
     if (!reply.endsWith("\r\n"))
         return false;
-    text = platform::fromSystemBytes(untilZero(reply.chopped(2)));
+    text = replyText(reply.chopped(2));
     return true;
 }
 

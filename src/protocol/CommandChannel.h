@@ -19,6 +19,9 @@ inline constexpr quint32 slowQueryWaitMs = 2000; // FLASH, CARD and file deletio
 // zero byte.
 QByteArray commandBytes(const QString &command);
 
+// Reply bytes as text: system code page, cut at the first zero byte.
+QString replyText(QByteArrayView bytes);
+
 // Writes the command in one call; true when every byte was written.
 bool sendCommand(CDeviceInterface &port, const QString &command);
 

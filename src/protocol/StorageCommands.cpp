@@ -1,7 +1,6 @@
 #include "protocol/StorageCommands.h"
 
 #include "connection/CDeviceInterface.h"
-#include "platform/SystemText.h"
 #include "protocol/CommandChannel.h"
 #include "protocol/PrinterParameters.h"
 #include "protocol/ReplyGrammar.h"
@@ -100,10 +99,7 @@ std::optional<QString> readFileList(CDeviceInterface &port, quint32 waitMs)
     }
     if (!reader.succeeded())
         return std::nullopt;
-    QByteArrayView lines = reader.wholeLines();
-    if (const qsizetype zero = lines.indexOf('\0'); zero >= 0)
-        lines = lines.first(zero);
-    return platform::fromSystemBytes(lines);
+    return replyText(reader.wholeLines());
 }
 
 } // namespace
@@ -190,10 +186,8 @@ void downloadFile(CDeviceInterface &port, const QString &placeWord, const QStrin
     const qsizetype chunks = (data.size() + downloadChunkSize - 1) / downloadChunkSize;
     reportProgress(progress, ProgressReport::Range, static_cast<qint32>(chunks));
     for (qsizetype chunk = 0; chunk < chunks; ++chunk) {
-        const QByteArrayView part
-            = data.sliced(chunk * downloadChunkSize)
-                  .first(std::min<qsizetype>(downloadChunkSize, data.size() - chunk * downloadChunkSize));
-        port.Write(part.data(), static_cast<qint32>(part.size()));
+        const qsizetype from = chunk * downloadChunkSize;
+        sendBytes(port, data.sliced(from, std::min<qsizetype>(downloadChunkSize, data.size() - from)));
         reportProgress(progress, ProgressReport::Position, static_cast<qint32>(chunk + 1));
     }
     sendCommand(port, QStringLiteral("\r\n"));
