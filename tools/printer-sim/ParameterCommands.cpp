@@ -244,14 +244,35 @@ bool setSerial(const Setting &s)
     return true;
 }
 
-bool setThreeAddresses(const QByteArray &args, QByteArray &ip, QByteArray &mask, QByteArray &gateway)
+// A setting that stores the leading integer of its text.
+template <int MediaSettings::*field> bool setNumber(const Setting &s)
 {
-    const QList<QByteArray> texts = quotedTexts(args);
+    s.settings.media.*field = leadingInt(s.args);
+    return true;
+}
+
+// NET DHCP or WLAN DHCP, which take no arguments.
+template <int LinkSettings::*dhcp> bool setDhcp(const Setting &s)
+{
+    if (!s.args.isEmpty())
+        return false;
+    s.settings.link.*dhcp = 1;
+    return true;
+}
+
+// NET IP or WLAN IP: three quoted addresses, which also turn DHCP off.
+template <QByteArray LinkSettings::*ip, QByteArray LinkSettings::*mask, QByteArray LinkSettings::*gateway,
+    int LinkSettings::*dhcp>
+bool setFixedAddress(const Setting &s)
+{
+    const QList<QByteArray> texts = quotedTexts(s.args);
     if (texts.size() != 3)
         return false;
-    ip = texts[0];
-    mask = texts[1];
-    gateway = texts[2];
+    LinkSettings &l = s.settings.link;
+    l.*ip = texts[0];
+    l.*mask = texts[1];
+    l.*gateway = texts[2];
+    l.*dhcp = 0;
     return true;
 }
 
@@ -284,16 +305,8 @@ bool setGap(const Setting &s, int markMode)
 }
 
 const SettingRow settingRows[] = {
-    { "SPEED ", Part::None,
-        [](const Setting &s) {
-            s.settings.media.speed = leadingInt(s.args);
-            return true;
-        } },
-    { "DENSITY ", Part::None,
-        [](const Setting &s) {
-            s.settings.media.density = leadingInt(s.args);
-            return true;
-        } },
+    { "SPEED ", Part::None, setNumber<&MediaSettings::speed> },
+    { "DENSITY ", Part::None, setNumber<&MediaSettings::density> },
     { "SIZE ", Part::None,
         [](const Setting &s) {
             const QList<QByteArray> parts = commaSeparated(s.args);
@@ -305,11 +318,7 @@ const SettingRow settingRows[] = {
         } },
     { "GAP ", Part::None, [](const Setting &s) { return setGap(s, 0); } },
     { "BLINE ", Part::None, [](const Setting &s) { return setGap(s, 1); } },
-    { "OFFSET ", Part::None,
-        [](const Setting &s) {
-            s.settings.media.offset = leadingInt(s.args);
-            return true;
-        } },
+    { "OFFSET ", Part::None, setNumber<&MediaSettings::offset> },
     { "SHIFT ", Part::None,
         [](const Setting &s) {
             const QList<QByteArray> parts = commaSeparated(s.args);
@@ -375,16 +384,8 @@ const SettingRow settingRows[] = {
             s.settings.media.printOut = s.args.toUpper() == "OFF" ? 0 : 2;
             return true;
         } },
-    { "^PR", Part::None,
-        [](const Setting &s) {
-            s.settings.media.zSpeed = leadingInt(s.args);
-            return true;
-        } },
-    { "~SD", Part::None,
-        [](const Setting &s) {
-            s.settings.media.zDarkness = leadingInt(s.args);
-            return true;
-        } },
+    { "^PR", Part::None, setNumber<&MediaSettings::zSpeed> },
+    { "~SD", Part::None, setNumber<&MediaSettings::zDarkness> },
     { "^MF,", Part::None,
         [](const Setting &s) {
             const QByteArray letter = s.args.left(1).toUpper();
@@ -393,42 +394,14 @@ const SettingRow settingRows[] = {
             s.settings.media.zFeedHeadClose = letter[0];
             return true;
         } },
-    { "~TA", Part::None,
-        [](const Setting &s) {
-            s.settings.media.zPosition = leadingInt(s.args);
-            return true;
-        } },
-    { "~PW", Part::None,
-        [](const Setting &s) {
-            s.settings.media.zLabelWidth = leadingInt(s.args);
-            return true;
-        } },
-    { "~LT", Part::None,
-        [](const Setting &s) {
-            s.settings.media.zLabelTop = leadingInt(s.args);
-            return true;
-        } },
-    { "~LS", Part::None,
-        [](const Setting &s) {
-            s.settings.media.zLabelShift = leadingInt(s.args);
-            return true;
-        } },
+    { "~TA", Part::None, setNumber<&MediaSettings::zPosition> },
+    { "~PW", Part::None, setNumber<&MediaSettings::zLabelWidth> },
+    { "~LT", Part::None, setNumber<&MediaSettings::zLabelTop> },
+    { "~LS", Part::None, setNumber<&MediaSettings::zLabelShift> },
     { "SET COM1 ", Part::Serial, setSerial },
-    { "NET DHCP", Part::Ethernet,
-        [](const Setting &s) {
-            if (!s.args.isEmpty())
-                return false;
-            s.settings.link.dhcp = 1;
-            return true;
-        } },
+    { "NET DHCP", Part::Ethernet, setDhcp<&LinkSettings::dhcp> },
     { "NET IP ", Part::Ethernet,
-        [](const Setting &s) {
-            LinkSettings &l = s.settings.link;
-            if (!setThreeAddresses(s.args, l.netIp, l.netMask, l.netGateway))
-                return false;
-            l.dhcp = 0;
-            return true;
-        } },
+        setFixedAddress<&LinkSettings::netIp, &LinkSettings::netMask, &LinkSettings::netGateway, &LinkSettings::dhcp> },
     { "WLAN SSID ", Part::Wifi,
         [](const Setting &s) {
             s.settings.link.wifiSsid = quotedText(s.args);
@@ -439,21 +412,10 @@ const SettingRow settingRows[] = {
             s.settings.link.wifiPassword = quotedText(s.args);
             return true;
         } },
-    { "WLAN DHCP", Part::Wifi,
-        [](const Setting &s) {
-            if (!s.args.isEmpty())
-                return false;
-            s.settings.link.wifiDhcp = 1;
-            return true;
-        } },
+    { "WLAN DHCP", Part::Wifi, setDhcp<&LinkSettings::wifiDhcp> },
     { "WLAN IP ", Part::Wifi,
-        [](const Setting &s) {
-            LinkSettings &l = s.settings.link;
-            if (!setThreeAddresses(s.args, l.wifiIp, l.wifiMask, l.wifiGateway))
-                return false;
-            l.wifiDhcp = 0;
-            return true;
-        } },
+        setFixedAddress<&LinkSettings::wifiIp, &LinkSettings::wifiMask, &LinkSettings::wifiGateway,
+            &LinkSettings::wifiDhcp> },
     { "WRITEC ", Part::Cutter, setWritec },
 };
 
