@@ -1,5 +1,7 @@
 #include "printer-sim/FileStore.h"
 
+#include <QChar>
+
 namespace printersim {
 
 FileStore::FileStore(const MemorySizes &sizes, bool hasCard)
@@ -12,7 +14,7 @@ FileStore::FileStore(const MemorySizes &sizes, bool hasCard)
 
 std::optional<Place> FileStore::placeOfLetter(char letter)
 {
-    switch (letter) {
+    switch (QChar::toUpper(static_cast<uchar>(letter))) {
     case 'A':
     case 'D':
         return Place::Dram;
@@ -49,18 +51,17 @@ int FileStore::totalKb(Place place) const
     return area(place).totalKb;
 }
 
-qint64 FileStore::usedBytes(const Area &area) const
+qint64 FileStore::freeBytes(const Area &area)
 {
-    qint64 used = 0;
+    qint64 free = qint64(area.totalKb) * 1024;
     for (const StoredFile &file : area.files)
-        used += file.data.size();
-    return used;
+        free -= file.data.size();
+    return free;
 }
 
 int FileStore::freeKb(Place place) const
 {
-    const Area &a = area(place);
-    return static_cast<int>((qint64(a.totalKb) * 1024 - usedBytes(a)) / 1024);
+    return static_cast<int>(freeBytes(area(place)) / 1024);
 }
 
 QList<StoredFile> FileStore::files(Place place) const
@@ -91,8 +92,8 @@ FileStore::StoreResult FileStore::store(Place place, const QByteArray &name, con
     if (!a.present)
         return StoreResult::Absent;
     const StoredFile *old = find(place, name);
-    const qint64 freeBytes = qint64(a.totalKb) * 1024 - usedBytes(a) + (old ? old->data.size() : 0);
-    if (data.size() > freeBytes)
+    // A file of the same name is replaced, so its bytes count as free.
+    if (data.size() > freeBytes(a) + (old ? old->data.size() : 0))
         return StoreResult::Full;
     remove(place, name);
     a.files.append({ name, data });

@@ -26,7 +26,8 @@ public:
 
     FileStore(const MemorySizes &sizes, bool hasCard);
 
-    // 'A'/'D' DRAM, 'F' FLASH, 'E'/'C' CARD (command and query letters).
+    // 'A'/'D' DRAM, 'F' FLASH, 'E'/'C' CARD (command and query letters), in
+    // either case.
     static std::optional<Place> placeOfLetter(char letter);
     static QByteArray placeWord(Place place);
 
@@ -49,7 +50,7 @@ private:
         bool present = true;
         QList<StoredFile> files;
     };
-    qint64 usedBytes(const Area &area) const;
+    static qint64 freeBytes(const Area &area);
     Area &area(Place place) { return m_areas[static_cast<size_t>(place)]; }
     const Area &area(Place place) const { return m_areas[static_cast<size_t>(place)]; }
 

@@ -49,8 +49,8 @@ PrinterSession::DownloadHeader PrinterSession::scanDownloadHeader(const QByteArr
         return header;
     }
     // Without a place letter the file goes to DRAM.
-    if (input[at + 1] == ',' && FileStore::placeOfLetter(input.at(at) & ~0x20)) {
-        header.place = *FileStore::placeOfLetter(input.at(at) & ~0x20);
+    if (const auto place = FileStore::placeOfLetter(input.at(at)); place && input[at + 1] == ',') {
+        header.place = *place;
         at += 2;
     }
     const qsizetype nameStart = at;

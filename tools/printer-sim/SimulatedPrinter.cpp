@@ -74,12 +74,11 @@ void SimulatedPrinter::leave(PrinterMode away, qint64 untilMs)
 void SimulatedPrinter::advance(qint64 nowMs)
 {
     if (m_changeAt && nowMs >= *m_changeAt)
-        comeBack(nowMs);
+        comeBack();
 }
 
-void SimulatedPrinter::comeBack(qint64 nowMs)
+void SimulatedPrinter::comeBack()
 {
-    Q_UNUSED(nowMs)
     m_changeAt.reset();
     ++m_generation;
     if (m_mode == PrinterMode::EnteringBoot) {
@@ -209,7 +208,7 @@ std::optional<QByteArray> SimulatedPrinter::kill(const QByteArray &line)
     const QByteArray args = line.mid(5).trimmed();
     std::optional<Place> place;
     if (args.size() >= 2 && args[1] == ',')
-        place = FileStore::placeOfLetter(QChar::toUpper(args.at(0)));
+        place = FileStore::placeOfLetter(args.at(0));
     const QByteArray name = quotedText(args);
     if (!place.has_value() || name.isEmpty()) {
         record("IGNORED " + line);

@@ -77,7 +77,7 @@ public:
 private:
     void record(const QByteArray &action);
     void leave(PrinterMode away, qint64 untilMs);
-    void comeBack(qint64 nowMs);
+    void comeBack();
     bool executeAction(const QByteArray &upperLine, qint64 nowMs);
     bool setClock(const QByteArray &upperLine, qint64 nowMs);
     std::optional<QByteArray> kill(const QByteArray &line);
