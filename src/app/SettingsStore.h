@@ -22,5 +22,5 @@ private:
     static QString keyPath(const QString &section, const QString &key);
     bool flushed();
 
-    mutable QSettings m_settings;
+    QSettings m_settings;
 };
