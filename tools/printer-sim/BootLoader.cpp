@@ -1,6 +1,14 @@
 #include "printer-sim/BootLoader.h"
 
 namespace printersim {
+namespace {
+
+QByteArray statusReply(BootLoader::Status status)
+{
+    return QByteArray(1, static_cast<char>(status));
+}
+
+} // namespace
 
 BootLoader::BootLoader(quint32 flashSize)
     : m_flashSize(flashSize)
@@ -26,11 +34,11 @@ std::optional<QByteArray> BootLoader::handle(const BootFrame &frame, bool sumMat
 {
     QByteArray reply;
     if (!sumMatches) {
-        reply = QByteArray(1, char(BadFrameSum));
+        reply = statusReply(BadFrameSum);
     } else {
         switch (frame.code) {
         case Query:
-            reply = QByteArray(1, char(Ok));
+            reply = statusReply(Ok);
             appendBigEndian32(reply, flashBase);
             appendBigEndian32(reply, m_flashSize);
             break;
@@ -47,7 +55,7 @@ std::optional<QByteArray> BootLoader::handle(const BootFrame &frame, bool sumMat
             m_restartRequested = true;
             return std::nullopt;
         default:
-            reply = QByteArray(1, char(UnknownCommand));
+            reply = statusReply(UnknownCommand);
             break;
         }
     }
@@ -58,40 +66,40 @@ QByteArray BootLoader::erase(const QByteArray &payload, const FaultSwitches &fau
 {
     const auto range = rangeOf(payload);
     if (!range || range->start != flashBase || range->end <= range->start || range->end - range->start > m_flashSize)
-        return QByteArray(1, char(BadRange));
+        return statusReply(BadRange);
     reset();
     if (faults.failErase)
-        return QByteArray(1, char(EraseFailed));
+        return statusReply(EraseFailed);
     m_erased = true;
     m_flash = QByteArray(static_cast<qsizetype>(range->end - range->start), '\xFF');
-    return QByteArray(1, char(Ok));
+    return statusReply(Ok);
 }
 
 QByteArray BootLoader::writeBlock(const QByteArray &payload)
 {
     if (!m_erased)
-        return QByteArray(1, char(NotErased));
+        return statusReply(NotErased);
     if (payload.size() < 7)
-        return QByteArray(1, char(BadBlock));
+        return statusReply(BadBlock);
     const int number = static_cast<quint8>(payload[4]);
     const int length = bigEndian16(payload, 5);
     const bool headerZero = payload.left(4) == QByteArray(4, '\0');
     if (!headerZero || length != payload.size() - 7 || length == 0 || length > blockSize || number != m_nextBlock % 256
         || m_writeOffset + length > m_flash.size())
-        return QByteArray(1, char(BadBlock));
+        return statusReply(BadBlock);
     m_flash.replace(m_writeOffset, length, payload.mid(7));
     m_writeOffset += length;
     ++m_nextBlock;
-    return QByteArray(1, char(Ok));
+    return statusReply(Ok);
 }
 
 QByteArray BootLoader::verify(const QByteArray &payload, const FaultSwitches &faults) const
 {
     const auto range = rangeOf(payload);
     if (!m_erased)
-        return QByteArray(1, char(NotErased));
+        return statusReply(NotErased);
     if (!range || range->start != flashBase || range->end - range->start != quint32(m_flash.size()))
-        return QByteArray(1, char(BadRange));
+        return statusReply(BadRange);
     quint32 sum = imageSum(m_flash);
     if (faults.wrongVerifySum)
         sum += 1;
