@@ -163,7 +163,7 @@ void TestRasterizer::outlineGlyphsOfARealFont()
     QCOMPARE(m_outline.fields().name, QStringLiteral("DejaVu Sans"));
     QCOMPARE(m_outline.fields().width, 16u);
     QCOMPARE(m_outline.fields().height, 16u);
-    const pugi::xml_node sizeMetrics = m_outline.face().child("size").child("metrics");
+    const pugi::xml_node sizeMetrics = m_outline.sizeMetrics();
     const int ascender = sizeMetrics.child("ascender").text().as_int() / 64;
     const int lineHeight = sizeMetrics.child("height").text().as_int() / 64;
     QVERIFY(lineHeight >= 16);

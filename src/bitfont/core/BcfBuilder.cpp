@@ -99,11 +99,6 @@ private:
     std::string m_text;
 };
 
-pugi::xml_node sizeMetrics(const CFreeTypeFont &font)
-{
-    return font.face().child("size").child("metrics");
-}
-
 void putU16(char *at, unsigned value) { qToLittleEndian<quint16>(quint16(value), at); }
 void putU32(char *at, quint32 value) { qToLittleEndian<quint32>(value, at); }
 
@@ -123,7 +118,7 @@ void buildBcfDocument(const CFreeTypeFont &font, pugi::xml_document &document, i
     if (!root) {
         root = document.append_child("BCF");
     }
-    RangeBuilder ranges(root, copy, readInt(sizeMetrics(font), "ascender") / 64);
+    RangeBuilder ranges(root, copy, readInt(font.sizeMetrics(), "ascender") / 64);
     pugi::xml_node start, end;
     int gap = 0;
     for (pugi::xml_node glyph = font.glyphList().child("glyph"); glyph;) {
@@ -190,7 +185,7 @@ bool writeBcfBytes(pugi::xml_document &document, const CFreeTypeFont &font, QByt
     const qsizetype start = bytes.size();
     bytes.resize(start + fixedBytes + 16 * qsizetype(entries.size()), '\0');
     char *out = bytes.data() + start;
-    const pugi::xml_node metrics = sizeMetrics(font);
+    const pugi::xml_node metrics = font.sizeMetrics();
     const char magic[4] = {2, 2, 2, 1};
     memcpy(out, magic, 4);
     putU16(out + 4, unsigned(readInt(metrics, "height") >> 6));

@@ -54,7 +54,7 @@ pugi::xml_node CFreeTypeFont::findHistoryGlyph(int code) const
 
 CFreeTypeFont::Fields CFreeTypeFont::fields() const
 {
-    const pugi::xml_node metrics = face().child("size").child("metrics");
+    const pugi::xml_node metrics = sizeMetrics();
     Fields result;
     result.name = QString::fromUtf8(face().child("family_name").text().get());
     result.width = metrics.child("x_ppem").text().as_uint();

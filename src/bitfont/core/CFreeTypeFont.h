@@ -50,4 +50,5 @@ public:
 
     pugi::xml_node face() const { return fontDocument.child("Face"); }
     pugi::xml_node glyphList() const { return face().child("glyph"); }
+    pugi::xml_node sizeMetrics() const { return face().child("size").child("metrics"); }
 };
