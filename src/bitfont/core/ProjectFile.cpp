@@ -2,6 +2,7 @@
 
 #include "bitfont/core/DocumentMemory.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
 
@@ -24,7 +25,7 @@ constexpr unsigned parseFlags = pugi::parse_default | pugi::parse_embed_pcdata;
 class CrLfWriter : public pugi::xml_writer
 {
 public:
-    explicit CrLfWriter(QIODevice *device, QByteArray *bytes) : m_device(device), m_bytes(bytes)
+    explicit CrLfWriter(QIODevice &device) : m_device(device)
     {
         m_buffer.reserve(chunk + chunk / 2);
     }
@@ -51,12 +52,8 @@ public:
 
     bool flush()
     {
-        if (m_device) {
-            if (m_ok && m_device->write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size())) {
-                m_ok = false;
-            }
-        } else {
-            m_bytes->append(m_buffer.data(), qsizetype(m_buffer.size()));
+        if (m_ok && m_device.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size())) {
+            m_ok = false;
         }
         m_buffer.clear(); // keeps its capacity
         return m_ok;
@@ -64,11 +61,17 @@ public:
 
 private:
     static constexpr size_t chunk = size_t(1) << 20;
-    QIODevice *m_device;
-    QByteArray *m_bytes;
+    QIODevice &m_device;
     std::string m_buffer;
     bool m_ok = true;
 };
+
+bool saveTo(const pugi::xml_document &document, QIODevice &device)
+{
+    CrLfWriter writer(device);
+    document.save(writer, "\t", saveFlags, pugi::encoding_utf8);
+    return writer.flush();
+}
 
 // A text buffer from the parser's own allocator: the parser takes ownership of
 // it and keeps names and texts in place, which avoids a second copy of a large
@@ -174,9 +177,7 @@ Result write(const pugi::xml_document &document, const QString &path, QString *d
         }
         return Result::CannotWrite;
     }
-    CrLfWriter writer(&file, nullptr);
-    document.save(writer, "\t", saveFlags, pugi::encoding_utf8);
-    if (!writer.flush() || !file.commit()) {
+    if (!saveTo(document, file) || !file.commit()) {
         if (detail) {
             *detail = file.errorString();
         }
@@ -188,9 +189,9 @@ Result write(const pugi::xml_document &document, const QString &path, QString *d
 QByteArray toBytes(const pugi::xml_document &document)
 {
     QByteArray bytes;
-    CrLfWriter writer(nullptr, &bytes);
-    document.save(writer, "\t", saveFlags, pugi::encoding_utf8);
-    writer.flush();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    saveTo(document, buffer);
     return bytes;
 }
 
