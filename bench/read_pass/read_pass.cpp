@@ -9,9 +9,7 @@
 #include "support/SimPrinterProcess.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -63,14 +61,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     CountingPort port;
-    PortSettings settings;
-    settings.kind = PortKind::Net;
-    settings.ipAddress = sim.address();
-    port.Open(settings);
-    QDeadlineTimer connectWait(SimPrinterProcess::startWaitMs);
-    while (!port.IsOpen() && !connectWait.hasExpired())
-        QThread::msleep(5);
-    if (!port.IsOpen()) {
+    if (!sim.connectPort(port)) {
         std::fprintf(stderr, "read_pass: no connection to %s:9100\n", qPrintable(sim.address()));
         return 1;
     }

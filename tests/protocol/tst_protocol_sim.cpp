@@ -31,11 +31,7 @@ private:
 void ProtocolSimTest::initTestCase()
 {
     QVERIFY2(m_sim.start(QStringLiteral(SIM_EXECUTABLE)), qPrintable(m_sim.errorText()));
-    PortSettings settings;
-    settings.kind = PortKind::Net;
-    settings.ipAddress = m_sim.address();
-    QVERIFY(m_port.Open(settings));
-    QVERIFY(QTest::qWaitFor([this] { return m_port.IsOpen(); }, SimPrinterProcess::startWaitMs));
+    QVERIFY(m_sim.connectPort(m_port));
 }
 
 PrinterParameters ProtocolSimTest::readAll()

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "connection/CDeviceInterface.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
+#include <QThread>
 
 #include <algorithm>
 
@@ -42,6 +45,22 @@ public:
             m_process.kill();
             m_process.waitForFinished(startWaitMs);
         }
+    }
+
+    // Opens the port object on this printer over TCP; true once it is connected.
+    bool connectPort(CDeviceInterface &port) const
+    {
+        PortSettings settings;
+        settings.kind = PortKind::Net;
+        settings.ipAddress = m_address;
+        if (!port.Open(settings))
+            return false;
+        QDeadlineTimer deadline(startWaitMs);
+        while (!port.IsOpen() && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(5);
+        }
+        return port.IsOpen();
     }
 
     QString address() const { return m_address; }
