@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bitfont/core/BcfBuilder.h"
 #include "bitfont/core/CFreeTypeFont.h"
 #include "bitfont/core/DocumentValues.h"
 #include "bitfont/core/FontProgress.h"
@@ -63,4 +64,21 @@ inline pugi::xml_node appendGlyph(pugi::xml_node list, int code, bool valid, con
     glyph.append_attribute("charcode").set_value(code);
     fontdoc::appendBitFont(glyph, valid, cell, cell.toBase64().toStdString());
     return glyph;
+}
+
+// The BCF bytes of font, built through document; "refused" when they are refused.
+inline QByteArray bcfBytes(const CFreeTypeFont &font, int nullCount, pugi::xml_document &document)
+{
+    buildBcfDocument(font, document, nullCount);
+    QByteArray bytes;
+    if (!writeBcfBytes(document, font, bytes)) {
+        return "refused";
+    }
+    return bytes;
+}
+
+inline QByteArray bcfBytes(const CFreeTypeFont &font)
+{
+    pugi::xml_document document;
+    return bcfBytes(font, 5, document);
 }

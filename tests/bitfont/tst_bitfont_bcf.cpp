@@ -50,16 +50,6 @@ QString rangesText(const BcfSummary &summary)
     return parts.join(QLatin1Char(' '));
 }
 
-QByteArray bcfBytes(const CFreeTypeFont &font, int nullCount, pugi::xml_document &document)
-{
-    buildBcfDocument(font, document, nullCount);
-    QByteArray bytes;
-    if (!writeBcfBytes(document, font, bytes)) {
-        return "refused";
-    }
-    return bytes;
-}
-
 quint16 u16(const QByteArray &bytes, qsizetype at) { return qFromLittleEndian<quint16>(bytes.constData() + at); }
 qint16 s16(const QByteArray &bytes, qsizetype at) { return qFromLittleEndian<qint16>(bytes.constData() + at); }
 quint32 u32(const QByteArray &bytes, qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); }

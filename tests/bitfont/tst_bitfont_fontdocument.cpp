@@ -25,15 +25,6 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-QByteArray bcfBytes(const CFreeTypeFont &font)
-{
-    pugi::xml_document document;
-    buildBcfDocument(font, document, 5);
-    QByteArray bytes;
-    writeBcfBytes(document, font, bytes);
-    return bytes;
-}
-
 } // namespace
 
 class TestFontDocument : public QObject
