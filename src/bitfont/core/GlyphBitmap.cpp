@@ -51,20 +51,20 @@ void GlyphBitmap::blitRows(const unsigned char *rows, int width, int height, int
         return;
     }
     const int stride = std::abs(pitch);
-    // Clip once to the part of the source that lands inside this bitmap.
+    // Clip once to the part of the source that lands inside this bitmap (and
+    // that its rows really hold).
     const int firstCol = std::max(0, -x);
-    const int lastCol = std::min(width, m_width - x);
+    const int lastCol = std::min({width, m_width - x, stride * 8});
     const int firstRow = std::max(0, -y);
     const int lastRow = std::min(height, m_height - y);
-    if (firstCol >= lastCol || firstRow >= lastRow || std::min(stride * 8, width) <= firstCol) {
+    if (firstCol >= lastCol || firstRow >= lastRow) {
         return;
     }
     auto *target = reinterpret_cast<unsigned char *>(m_bytes.data());
     for (int j = firstRow; j < lastRow; ++j) {
         const unsigned char *src = rows + qsizetype(j) * stride;
         unsigned char *dst = target + qsizetype(y + j) * m_pitch;
-        const int end = std::min(lastCol, stride * 8);
-        for (int i = firstCol; i < end; ++i) {
+        for (int i = firstCol; i < lastCol; ++i) {
             const int tx = x + i;
             const unsigned char mask = static_cast<unsigned char>(0x80 >> (tx & 7));
             if ((src[i >> 3] >> (7 - (i & 7))) & 1) {
