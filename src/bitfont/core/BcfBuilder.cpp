@@ -155,10 +155,8 @@ bool writeBcfBytes(pugi::xml_document &document, const CFreeTypeFont &font, QByt
             GlyphEntry entry;
             entry.valid = readBool(record, "valid");
             if (entry.valid) {
-                const char *text = record.child("buffer").text().get();
-                if (base64::decode(QByteArrayView(text, qsizetype(strlen(text))), decoded) < 0) {
-                    decoded.clear();
-                }
+                // Text that is not Base64 decodes to nothing.
+                base64::decode(QByteArrayView(record.child("buffer").text().get()), decoded);
                 if (decoded.size() > 0xFFFF) {
                     LogLine(QStringLiteral("BCF not built: the bitmap of character %1 has %2 bytes, more than 65535.")
                                 .arg(glyph.attribute("charcode").as_int())

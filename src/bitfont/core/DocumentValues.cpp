@@ -48,9 +48,7 @@ BitFontRecord readBitFont(pugi::xml_node glyph)
     record.valid = readBool(bitFont, "valid");
     record.width = readInt(bitFont, "width");
     record.height = readInt(bitFont, "height");
-    const char *text = bitFont.child("buffer").text().get();
-    record.cell.fromBase64(QByteArrayView(text, qsizetype(std::char_traits<char>::length(text))), record.width,
-                           record.height);
+    record.cell.fromBase64(QByteArrayView(bitFont.child("buffer").text().get()), record.width, record.height);
     return record;
 }
 

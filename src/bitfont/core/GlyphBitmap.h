@@ -67,7 +67,7 @@ struct GlyphBitmap::Cropped
 // Standard Base64 (RFC 4648 alphabet, "=" padding, no line breaks).
 namespace base64 {
 void append(std::string &out, const unsigned char *data, qsizetype size);
-// Decoded length of valid text, -1 when the length is not a multiple of 4 or
-// a character is outside the alphabet.
+// Decoded length of valid text, -1 (and out empty) when the length is not a
+// multiple of 4 or a character is outside the alphabet.
 qsizetype decode(QByteArrayView text, QByteArray &out);
 } // namespace base64
