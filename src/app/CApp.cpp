@@ -117,10 +117,7 @@ void CApp::startUp()
         m_settings = std::make_unique<SettingsStore>();
     m_portSettings.kind = startup::readPortKind(*m_settings);
     const startup::LanguageChoice language = startup::chooseLanguage(*m_settings);
-    LanguageManager &languages = LanguageManager::instance();
-    languages.select(language.folder, language.name);
-    // Packs of windows built before (by an earlier start in the same process) follow too.
-    languages.reloadWindowPacks();
+    LanguageManager::instance().select(language.folder, language.name);
 
     m_mainFrame = std::make_unique<CMainFrame>(*this);
     QObject::connect(m_mainFrame.get(), &CMainFrame::closed, QCoreApplication::instance(),

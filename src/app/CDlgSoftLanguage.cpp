@@ -38,8 +38,6 @@ void CDlgSoftLanguage::markCurrentLanguage()
 void CDlgSoftLanguage::chooseLanguage(const QString &name)
 {
     m_settings.writeText(QStringLiteral("Language"), QStringLiteral("LangName"), name);
-    LanguageManager &languages = LanguageManager::instance();
-    languages.select(QStringLiteral("Lang\\") + name, name);
-    languages.reloadWindowPacks();
+    LanguageManager::instance().select(QStringLiteral("Lang\\") + name, name);
     ui::reapplyWindowPacks();
 }

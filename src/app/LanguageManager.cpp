@@ -25,6 +25,7 @@ void LanguageManager::select(const QString &folder, const QString &name)
     m_folder = folder;
     m_name = name;
     m_messages = parseMessagePack(packFile(QStringLiteral("StringResource.lng")));
+    m_windowPacks.clear();
 }
 
 QString LanguageManager::translate(const QString &source) const
@@ -38,17 +39,9 @@ WindowPack LanguageManager::openWindowPack(const QString &layoutFile)
     const auto loaded = m_windowPacks.constFind(key);
     if (loaded != m_windowPacks.constEnd())
         return *loaded;
-    m_layouts.append(layoutFile);
     const WindowPack pack = parseWindowPack(packFile(windowPackFileName(layoutFile)));
     m_windowPacks.insert(key, pack);
     return pack;
-}
-
-void LanguageManager::reloadWindowPacks()
-{
-    m_windowPacks.clear();
-    for (const QString &layoutFile : std::as_const(m_layouts))
-        m_windowPacks.insert(SkinPackage::normalizedPath(layoutFile), parseWindowPack(packFile(windowPackFileName(layoutFile))));
 }
 
 QString translate(const QString &source)

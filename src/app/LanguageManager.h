@@ -5,7 +5,6 @@
 
 #include <QHash>
 #include <QString>
-#include <QStringList>
 
 class SkinPackage;
 
@@ -21,7 +20,8 @@ public:
     // texts from it.
     static LanguageManager &instance();
 
-    // folder "Lang\\English", name "English". Reloads the message texts.
+    // folder "Lang\\English", name "English". Reloads the message texts;
+    // window packs are loaded from the new folder as layouts ask for them.
     void select(const QString &folder, const QString &name);
     QString currentName() const { return m_name; }
     QString currentFolder() const { return m_folder; }
@@ -30,8 +30,6 @@ public:
     QString translate(const QString &source) const;
 
     WindowPack openWindowPack(const QString &layoutFile) override;
-    // Loads the pack of every layout opened so far again, from the current folder.
-    void reloadWindowPacks();
 
 private:
     QByteArray packFile(const QString &fileName) const;
@@ -40,7 +38,6 @@ private:
     QString m_folder;
     QString m_name;
     MessagePack m_messages;
-    QStringList m_layouts;
     QHash<QString, WindowPack> m_windowPacks;
 };
 
