@@ -67,6 +67,12 @@ void runOnWindowThread(const QPointer<QWidget> &window, Job job, Qt::ConnectionT
         QMetaObject::invokeMethod(application, std::move(guarded), waiting);
 }
 
+void applyAndWait(const QPointer<QWidget> &window, const ControlUpdate &update)
+{
+    runOnWindowThread(window, [&update](QWidget *target) { applyControlUpdate(target, update); },
+                      Qt::BlockingQueuedConnection);
+}
+
 } // namespace
 
 void applyControlUpdate(QWidget *window, const ControlUpdate &update)
@@ -90,16 +96,12 @@ void applyControlUpdate(QWidget *window, const ControlUpdate &update)
 void SendControlUpdate(const QPointer<QWidget> &window, const QString &controlName, ControlOperation operation,
                        qint64 value, qint64 extra)
 {
-    const ControlUpdate update{controlName, operation, value, QString(), extra};
-    runOnWindowThread(window, [&update](QWidget *target) { applyControlUpdate(target, update); },
-                      Qt::BlockingQueuedConnection);
+    applyAndWait(window, {controlName, operation, value, QString(), extra});
 }
 
 void SendControlUpdate(const QPointer<QWidget> &window, const QString &controlName, const QString &text)
 {
-    const ControlUpdate update{controlName, ControlOperation::SetText, 0, text, 0};
-    runOnWindowThread(window, [&update](QWidget *target) { applyControlUpdate(target, update); },
-                      Qt::BlockingQueuedConnection);
+    applyAndWait(window, {controlName, ControlOperation::SetText, 0, text, 0});
 }
 
 void PostProgressValue(const QPointer<QWidget> &window, const QString &progressName, qint64 value)
