@@ -32,7 +32,7 @@ CDlgProcess::CDlgProcess(QWidget *caller)
     : QDialog(caller, Qt::Dialog | Qt::FramelessWindowHint)
 {
     ui::loadLayoutInto(this, QStringLiteral("DlgProcess.ui"));
-    setFixedSize(500, 40);
+    setFixedSize(size());
 }
 
 void CDlgProcess::postProgressValue(const QPointer<QWidget> &dialog, qint64 value)
