@@ -1,6 +1,7 @@
 #include "app/CApp.h"
 
 #include "app/CMainFrame.h"
+#include "app/CommandLine.h"
 #include "app/LanguageManager.h"
 #include "app/PortDialogs.h"
 #include "app/SingleInstance.h"
@@ -11,10 +12,13 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <cstdio>
+
 namespace {
 
 constexpr int exitOk = 0;
 constexpr int exitFailed = 1;
+constexpr int exitUsage = 2;
 constexpr int dialogCancelled = 2;
 
 CApp *g_application = nullptr;
@@ -90,6 +94,12 @@ int CApp::run(int &argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     QApplication::setOrganizationName(QStringLiteral("Brenik"));
     QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.brenik.Ostrel"));
+    const QString argumentError = commandline::checkRemainingArguments(QApplication::arguments());
+    if (!argumentError.isEmpty()) {
+        std::fprintf(stderr, "ostrel: %s (see --help)\n", qPrintable(argumentError));
+        return exitUsage;
+    }
     if (!SkinPackage::embedded().isValid())
         return exitFailed;
 

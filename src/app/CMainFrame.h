@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ostrel/Version.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -16,7 +18,7 @@ class CMainFrame : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr char versionText[] = "v1.55";
+    static constexpr char versionText[] = "v" OSTREL_VERSION;
 
     // Builds a tab page in place of its bare layout. Subsystems register the
     // form of their page at start; a page without one shows its layout only.

@@ -174,6 +174,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
+    parser.addVersionOption();
     for (const Flag &flag : flags)
         parser.addOption(QCommandLineOption(QString::fromLatin1(flag.name), QString::fromLatin1(flag.description)));
     for (const Value &value : values)
@@ -185,6 +186,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
     }
     if (parser.isSet(QStringLiteral("help"))) {
         result.showHelp = true;
+        return result;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        result.showVersion = true;
         return result;
     }
     for (const Flag &flag : flags) {
@@ -205,6 +210,7 @@ QString helpText()
 {
     QString text = QString::fromLatin1(about) + QStringLiteral("\nUsage: ostrel-printer-sim [options]\n\nOptions:\n");
     text += QStringLiteral("  --help  Show this text.\n");
+    text += QStringLiteral("  --version  Show the version.\n");
     for (const Value &value : values)
         text += QStringLiteral("  --%1 <%2>  %3\n")
                     .arg(QString::fromLatin1(value.name), QString::fromLatin1(value.valueName),

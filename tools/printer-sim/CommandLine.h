@@ -11,6 +11,7 @@ struct CommandLine {
     SimConfig config;
     ServerOptions server;
     bool showHelp = false;
+    bool showVersion = false;
     QString error; // set when the arguments cannot be used
 };
 

@@ -1,5 +1,6 @@
 #include "printer-sim/CommandLine.h"
 #include "printer-sim/SimServer.h"
+#include "ostrel/Version.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -27,6 +28,10 @@ int main(int argc, char *argv[])
     printersim::CommandLine command = printersim::parseCommandLine(app.arguments());
     if (command.showHelp) {
         std::fputs(qPrintable(printersim::helpText()), stdout);
+        return 0;
+    }
+    if (command.showVersion) {
+        std::printf("ostrel-printer-sim %s\n", OSTREL_VERSION);
         return 0;
     }
     if (!command.error.isEmpty()) {
