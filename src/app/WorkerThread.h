@@ -26,8 +26,6 @@ public:
     // when job is null or a worker of slotName is still running.
     static WorkerThread *startJob(const QString &slotName, jobs::Job job, std::shared_ptr<jobs::JobContext> context);
 
-    const jobs::JobContext &context() const { return *m_context; }
-
 Q_SIGNALS:
     // On the worker's thread, after the job and its result handler, with the
     // slot already free. Connected with Qt::BlockingQueuedConnection it is the

@@ -76,7 +76,7 @@ void TestWorkers::dialogPollsTheJobsProgressWhileItRuns()
 {
     QSemaphore shown;
     QSemaphore full;
-    Qt::HANDLE jobThread = nullptr;
+    std::atomic<Qt::HANDLE> jobThread{nullptr};
     TaskRegistration task([&](CDlgProcess &) {
         return jobs::makeJob([&](JobContext &context) {
             jobThread = QThread::currentThreadId();
@@ -100,7 +100,7 @@ void TestWorkers::dialogPollsTheJobsProgressWhileItRuns()
     QCOMPARE(bar->maximum(), 64);
     const RunningWorkers::Entry running = RunningWorkers::entry(testSlot);
     QVERIFY(running.thread);
-    QCOMPARE(running.threadId, jobThread);
+    QCOMPARE(running.threadId, jobThread.load());
     QPointer<QThread> worker(running.thread);
     shown.release();
     QTRY_COMPARE_WITH_TIMEOUT(bar->value(), 25, 5000);
