@@ -34,7 +34,7 @@ function(ostrel_add_subfolders)
     endif()
   endforeach()
   # Lower layers first so their targets exist when higher ones link them.
-  set(order platform connection protocol bitfont ui app printer_settings file_manager terminal upgrade)
+  set(order platform connection jobs protocol bitfont ui app printer_settings file_manager terminal upgrade)
   foreach(name ${order})
     if(name IN_LIST found)
       add_subdirectory(${name})

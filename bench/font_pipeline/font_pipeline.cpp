@@ -6,6 +6,7 @@
 #include "bitfont/core/BcfBuilder.h"
 #include "bitfont/core/CFreeTypeFont.h"
 #include "bitfont/core/OutlineRasterizer.h"
+#include "jobs/JobContext.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,27 +19,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <iterator>
 #include <cstdio>
 #include <fstream>
 
 namespace {
-
-// What a worker does per code: an atomic value the dialog polls, an atomic
-// flag that says the dialog is still there.
-class AtomicProgress : public FontProgress
-{
-public:
-    void setMaximum(int maximum) override { m_maximum.store(maximum, std::memory_order_relaxed); }
-    void setValue(int value) override { m_value.store(value, std::memory_order_relaxed); }
-    bool windowAlive() const override { return m_alive.load(std::memory_order_relaxed); }
-
-private:
-    std::atomic<int> m_maximum{0};
-    std::atomic<int> m_value{0};
-    std::atomic<bool> m_alive{true};
-};
 
 double seconds(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e9; }
 
@@ -126,7 +111,8 @@ int main(int argc, char **argv)
         font.ttfPath = fontPath;
         font.pixelWidth = font.pixelHeight = px;
         font.projectPath = dir.filePath(QStringLiteral("bench.bfproj"));
-        AtomicProgress progress;
+        // What the worker gives the rasterizer: the context the dialog polls.
+        jobs::JobContext progress;
 
         QElapsedTimer timer;
         timer.start();

@@ -3,6 +3,7 @@
 //
 //   read_pass [passes]      (default 20)
 #include "connection/CDeviceInterface.h"
+#include "jobs/JobContext.h"
 #include "protocol/CommandChannel.h"
 #include "protocol/ParameterPasses.h"
 #include "protocol/PrinterParameters.h"
@@ -70,10 +71,11 @@ int main(int argc, char *argv[])
     int writes = 0, answered = 0, unanswered = 0;
     for (int i = 0; i < passes; ++i) {
         PrinterParameters params;
+        jobs::JobContext progress;
         port.writes = port.answered = port.unanswered = 0;
         QElapsedTimer timer;
         timer.start();
-        protocol::readAllParameters(port, params, {});
+        protocol::readAllParameters(port, params, progress);
         passMs.push_back(elapsedMs(timer));
         writes = port.writes;
         answered = port.answered;

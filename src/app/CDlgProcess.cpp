@@ -1,29 +1,30 @@
 #include "app/CDlgProcess.h"
 
+#include "app/JobWindows.h"
 #include "app/WorkerThread.h"
-#include "ui/ControlUpdate.h"
 #include "ui/LayoutLoader.h"
 
 #include <QHash>
 
 namespace {
 
-QHash<qint32, CDlgProcess::WorkerFactory> &taskTable()
+QHash<jobs::TaskCode, CDlgProcess::JobFactory> &taskTable()
 {
-    static QHash<qint32, CDlgProcess::WorkerFactory> table;
+    static QHash<jobs::TaskCode, CDlgProcess::JobFactory> table;
     return table;
 }
 
 constexpr int closedWithoutWorker = 2;
+constexpr int jobEnded = 1;
 
 } // namespace
 
-void CDlgProcess::registerTask(qint32 taskCode, WorkerFactory factory)
+void CDlgProcess::registerTask(jobs::TaskCode taskCode, JobFactory factory)
 {
     taskTable().insert(taskCode, std::move(factory));
 }
 
-void CDlgProcess::unregisterTask(qint32 taskCode)
+void CDlgProcess::unregisterTask(jobs::TaskCode taskCode)
 {
     taskTable().remove(taskCode);
 }
@@ -35,14 +36,25 @@ CDlgProcess::CDlgProcess(QWidget *caller)
     setFixedSize(size());
 }
 
-void CDlgProcess::postProgressValue(const QPointer<QWidget> &dialog, qint64 value)
+CDlgProcess::~CDlgProcess()
 {
-    PostProgressValue(dialog, QString::fromLatin1(progressControl), value);
+    if (m_context)
+        m_context->requestCancel();
 }
 
 void CDlgProcess::reject()
 {
-    // No cancellation: only the worker closes the dialog.
+    // No cancellation by the user: only the job's end closes the dialog.
+}
+
+void CDlgProcess::done(int result)
+{
+    if (m_context) {
+        m_context->requestCancel();
+        m_poller->poll();
+        m_poller->stop();
+    }
+    QDialog::done(result);
 }
 
 void CDlgProcess::showEvent(QShowEvent *event)
@@ -56,12 +68,18 @@ void CDlgProcess::showEvent(QShowEvent *event)
 
 void CDlgProcess::startTask()
 {
+    const char *workerName = jobs::workerOf(m_taskCode);
     const auto factory = taskTable().constFind(m_taskCode);
-    WorkerThread *worker = factory == taskTable().constEnd() ? nullptr : (*factory)(*this);
+    jobs::Job job = !workerName || factory == taskTable().constEnd() ? jobs::Job() : (*factory)(*this);
+    QWidget *texts = caller() ? caller()->window() : nullptr;
+    auto context = std::make_shared<jobs::JobContext>(std::make_unique<WindowControlSink>(texts));
+    WorkerThread *worker = WorkerThread::startJob(QString::fromLatin1(workerName), std::move(job), context);
     // A task without a worker would leave a dialog nobody can close.
     if (!worker) {
         done(closedWithoutWorker);
         return;
     }
-    worker->start();
+    m_context = std::move(context);
+    m_poller = new ProgressBarPoller(this, QString::fromLatin1(progressControl), m_context);
+    connect(worker, &WorkerThread::jobEnded, this, [this] { done(jobEnded); }, Qt::BlockingQueuedConnection);
 }

@@ -1,53 +1,48 @@
 #pragma once
 
+#include "jobs/Job.h"
+#include "jobs/TaskCode.h"
+
 #include <QDialog>
-#include <QPointer>
 
 #include <array>
 #include <functional>
+#include <memory>
 
-class WorkerThread;
+class ProgressBarPoller;
 
 // The borderless progress dialog a long job runs behind. Run modally, it
-// starts the worker of its task code once it is shown; the worker reports to
-// "ctrl_process" and closes the dialog with 1 at the end. The user cannot
-// close it.
+// starts the job of its task code once it is shown, shows the job's progress
+// on "ctrl_process" and closes with 1 when the job has ended. The user cannot
+// close it; when it goes away some other way the job is asked to cancel.
 class CDlgProcess : public QDialog
 {
     Q_OBJECT
 public:
-    enum TaskCode : qint32 {
-        ReadParameters = 0,
-        WriteParameters = 1,
-        SendFile = 2,
-        DownloadFile = 3,
-        BitFontFirst = 4,
-        BitFontLast = 10,
-    };
     static constexpr char progressControl[] = "ctrl_process";
 
-    // Builds the worker of a task from the dialog (its task code, texts and
-    // caller window), or null when it cannot; the dialog starts it.
-    using WorkerFactory = std::function<WorkerThread *(CDlgProcess &dialog)>;
-    // Each subsystem registers the workers of its task codes at start.
-    static void registerTask(qint32 taskCode, WorkerFactory factory);
-    static void unregisterTask(qint32 taskCode);
+    // Builds the job of a task from the dialog (its task code, texts and
+    // caller window), or a null job when it cannot; the dialog starts it on
+    // the worker class of the task code.
+    using JobFactory = std::function<jobs::Job(CDlgProcess &dialog)>;
+    // Each subsystem registers the jobs of its task codes at start.
+    static void registerTask(jobs::TaskCode taskCode, JobFactory factory);
+    static void unregisterTask(jobs::TaskCode taskCode);
 
     explicit CDlgProcess(QWidget *caller);
+    ~CDlgProcess() override;
 
-    qint32 taskCode() const { return m_taskCode; }
-    void setTaskCode(qint32 code) { m_taskCode = code; }
+    jobs::TaskCode taskCode() const { return m_taskCode; }
+    void setTaskCode(jobs::TaskCode code) { m_taskCode = code; }
     // The download task's inputs, in order.
     const std::array<QString, 3> &texts() const { return m_texts; }
     void setTexts(const std::array<QString, 3> &texts) { m_texts = texts; }
     // The window that opened the dialog.
     QWidget *caller() const { return parentWidget(); }
 
-    // The progress message: sets ctrl_process from any thread without waiting.
-    static void postProgressValue(const QPointer<QWidget> &dialog, qint64 value);
-
 public Q_SLOTS:
     void reject() override;
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -55,7 +50,9 @@ protected:
 private:
     void startTask();
 
-    qint32 m_taskCode = ReadParameters;
+    jobs::TaskCode m_taskCode = jobs::TaskCode::ReadParameters;
     std::array<QString, 3> m_texts;
     bool m_started = false;
+    std::shared_ptr<jobs::JobContext> m_context;
+    ProgressBarPoller *m_poller = nullptr;
 };

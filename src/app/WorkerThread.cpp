@@ -1,10 +1,25 @@
 #include "app/WorkerThread.h"
 
+#include <QWidget>
+
 QMutex RunningWorkers::s_mutex;
 QHash<QString, RunningWorkers::Entry> RunningWorkers::s_slots;
 
-WorkerThread::WorkerThread(QString slotName)
-    : m_slotName(std::move(slotName))
+WorkerThread *WorkerThread::startJob(const QString &slotName, jobs::Job job, std::shared_ptr<jobs::JobContext> context)
+{
+    if (job.isNull() || !context)
+        return nullptr;
+    auto *worker = new WorkerThread(slotName, std::move(job), std::move(context));
+    if (!RunningWorkers::claim(slotName, worker)) {
+        delete worker;
+        return nullptr;
+    }
+    QMetaObject::invokeMethod(worker, [worker] { worker->QThread::start(); }, Qt::QueuedConnection);
+    return worker;
+}
+
+WorkerThread::WorkerThread(QString slotName, jobs::Job job, std::shared_ptr<jobs::JobContext> context)
+    : m_slotName(std::move(slotName)), m_job(std::move(job)), m_context(std::move(context))
 {
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
@@ -12,8 +27,22 @@ WorkerThread::WorkerThread(QString slotName)
 void WorkerThread::run()
 {
     RunningWorkers::enter(m_slotName, this);
-    runJob();
+    m_job.run(*m_context);
+    // The worker object lives on the window thread, so this is where the
+    // result handler runs; the job's thread waits for it like for any
+    // window update.
+    if (m_job.hasResultHandler())
+        QMetaObject::invokeMethod(this, [this] { m_job.deliver(); }, Qt::BlockingQueuedConnection);
     RunningWorkers::leave(m_slotName, this);
+    Q_EMIT jobEnded();
+}
+
+void disableWhileRunning(QWidget *control, WorkerThread *worker)
+{
+    if (!control || !worker)
+        return;
+    control->setEnabled(false);
+    QObject::connect(worker, &WorkerThread::jobEnded, control, [control] { control->setEnabled(true); });
 }
 
 bool RunningWorkers::isRunning(const QString &slotName)
@@ -27,10 +56,20 @@ RunningWorkers::Entry RunningWorkers::entry(const QString &slotName)
     return s_slots.value(slotName);
 }
 
+bool RunningWorkers::claim(const QString &slotName, QThread *thread)
+{
+    QMutexLocker lock(&s_mutex);
+    if (s_slots.contains(slotName))
+        return false;
+    s_slots.insert(slotName, Entry{thread, nullptr});
+    return true;
+}
+
 void RunningWorkers::enter(const QString &slotName, QThread *thread)
 {
     QMutexLocker lock(&s_mutex);
-    s_slots.insert(slotName, Entry{thread, QThread::currentThreadId()});
+    if (s_slots.value(slotName).thread == thread)
+        s_slots[slotName].threadId = QThread::currentThreadId();
 }
 
 void RunningWorkers::leave(const QString &slotName, QThread *thread)

@@ -131,33 +131,33 @@ bool holds(const PrinterParameters &params, Condition condition)
 
 } // namespace
 
-void readAllParameters(CDeviceInterface &port, PrinterParameters &params, const ProgressCallback &progress)
+void readAllParameters(CDeviceInterface &port, PrinterParameters &params, jobs::JobProgress &progress)
 {
     qint32 step = 0;
-    reportProgress(progress, ProgressReport::Start);
-    reportProgress(progress, ProgressReport::Range, readPassRange);
+    progress.setMinimum(0);
+    progress.setMaximum(readPassRange);
     // The Wi-Fi DHCP query runs only on a printer with the option; without it
     // the flag must not keep the answer of a printer read earlier.
     params.wifiQueried = 0;
     queryStatus(port, params);
-    reportProgress(progress, ProgressReport::Position, ++step);
+    progress.setPosition(++step);
     for (const ReadStep &s : readSteps) {
         if (s.query && holds(params, s.condition))
             runQuery(port, params, *s.query);
-        reportProgress(progress, ProgressReport::Position, ++step);
+        progress.setPosition(++step);
     }
 }
 
 void writePageParameters(
-    CDeviceInterface &port, const PrinterParameters &params, int page, const ProgressCallback &progress)
+    CDeviceInterface &port, const PrinterParameters &params, int page, jobs::JobProgress &progress)
 {
     qint32 step = 0;
-    reportProgress(progress, ProgressReport::Start);
-    reportProgress(progress, ProgressReport::Range, writePassRange);
+    progress.setMinimum(0);
+    progress.setMaximum(writePassRange);
     for (const WriteStep &s : writeSteps) {
         if (static_cast<int>(s.page) == page && holds(params, s.condition) && holds(params, s.secondCondition))
             sendSetting(port, params, s.setting);
-        reportProgress(progress, ProgressReport::Position, ++step);
+        progress.setPosition(++step);
     }
 }
 

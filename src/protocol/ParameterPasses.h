@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/Progress.h"
+#include "jobs/JobProgress.h"
 
 class CDeviceInterface;
 struct PrinterParameters;
@@ -27,12 +27,14 @@ inline constexpr qint32 readPassRange = 65;
 inline constexpr qint32 writePassRange = 25;
 
 // Status query, then 64 counted steps into params (the caller resets it
-// first). Reports Start, Range 65 and positions 1..64.
-void readAllParameters(CDeviceInterface &port, PrinterParameters &params, const ProgressCallback &progress);
+// first). Reports the minimum 0, the maximum 65 and positions 1..64; runs to
+// the end whatever the progress says about cancelling.
+void readAllParameters(CDeviceInterface &port, PrinterParameters &params, jobs::JobProgress &progress);
 
-// The settings of one page from params. Reports Start, Range 25 and
-// positions 1..26 (the last lies beyond the range, as the form expects).
+// The settings of one page from params. Reports the minimum 0, the maximum
+// 25 and positions 1..26 (the last lies beyond the range, as the form
+// expects); runs to the end.
 void writePageParameters(
-    CDeviceInterface &port, const PrinterParameters &params, int page, const ProgressCallback &progress);
+    CDeviceInterface &port, const PrinterParameters &params, int page, jobs::JobProgress &progress);
 
 } // namespace protocol

@@ -180,15 +180,15 @@ QString downloadHeader(const QString &placeWord, const QString &fileName, qint64
 }
 
 void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
-    const ProgressCallback &progress)
+    jobs::JobProgress &progress)
 {
     sendCommand(port, downloadHeader(placeWord, fileName, data.size()));
     const qsizetype chunks = (data.size() + downloadChunkSize - 1) / downloadChunkSize;
-    reportProgress(progress, ProgressReport::Range, static_cast<qint32>(chunks));
+    progress.setMaximum(static_cast<qint32>(chunks));
     for (qsizetype chunk = 0; chunk < chunks; ++chunk) {
         const qsizetype from = chunk * downloadChunkSize;
         sendBytes(port, data.sliced(from, std::min<qsizetype>(downloadChunkSize, data.size() - from)));
-        reportProgress(progress, ProgressReport::Position, static_cast<qint32>(chunk + 1));
+        progress.setPosition(static_cast<qint32>(chunk + 1));
     }
     sendCommand(port, QStringLiteral("\r\n"));
 }

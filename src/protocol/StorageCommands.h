@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/Progress.h"
+#include "jobs/JobProgress.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -41,9 +41,10 @@ bool deleteAllFiles(CDeviceInterface &port, MemoryPlace place);
 // "DOWNLOAD A,NAME,10," for "DRAM" (F for "FLASH", E for "CARD"; any other
 // word gives no letter).
 QString downloadHeader(const QString &placeWord, const QString &fileName, qint64 size);
-// Header, data in 8192-byte chunks with a progress report per chunk, CR LF.
+// Header, data in 8192-byte chunks (the maximum is their number, the position
+// the chunks written), CR LF.
 // Errors go unnoticed by design: the traffic log shows what was written.
 void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
-    const ProgressCallback &progress);
+    jobs::JobProgress &progress);
 
 } // namespace protocol

@@ -49,28 +49,21 @@ void closeWindow(QWidget *window, qint64 result)
         window->close();
 }
 
-// Runs the job on the application's thread, waiting for it when asked to.
-// The window is checked there, where it can no longer vanish meanwhile.
-template<typename Job>
-void runOnWindowThread(const QPointer<QWidget> &window, Job job, Qt::ConnectionType waiting)
+// Applies the update on the application's thread and waits for it. The
+// window is checked there, where it can no longer vanish meanwhile.
+void applyAndWait(const QPointer<QWidget> &window, const ControlUpdate &update)
 {
     QCoreApplication *application = QCoreApplication::instance();
     if (!application || window.isNull())
         return;
-    auto guarded = [window, job = std::move(job)]() {
+    auto guarded = [window, &update]() {
         if (QWidget *target = window.data())
-            job(target);
+            applyControlUpdate(target, update);
     };
     if (QThread::currentThread() == application->thread())
         guarded();
     else
-        QMetaObject::invokeMethod(application, std::move(guarded), waiting);
-}
-
-void applyAndWait(const QPointer<QWidget> &window, const ControlUpdate &update)
-{
-    runOnWindowThread(window, [&update](QWidget *target) { applyControlUpdate(target, update); },
-                      Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(application, guarded, Qt::BlockingQueuedConnection);
 }
 
 } // namespace
@@ -102,11 +95,4 @@ void SendControlUpdate(const QPointer<QWidget> &window, const QString &controlNa
 void SendControlUpdate(const QPointer<QWidget> &window, const QString &controlName, const QString &text)
 {
     applyAndWait(window, {controlName, ControlOperation::SetText, 0, text, 0});
-}
-
-void PostProgressValue(const QPointer<QWidget> &window, const QString &progressName, qint64 value)
-{
-    const ControlUpdate update{progressName, ControlOperation::SetProgressValue, value, QString(), 0};
-    runOnWindowThread(window, [update](QWidget *target) { applyControlUpdate(target, update); },
-                      Qt::QueuedConnection);
 }

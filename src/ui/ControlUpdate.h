@@ -30,7 +30,3 @@ void applyControlUpdate(QWidget *window, const ControlUpdate &update);
 void SendControlUpdate(const QPointer<QWidget> &window, const QString &controlName, ControlOperation operation,
                        qint64 value, qint64 extra = 0);
 void SendControlUpdate(const QPointer<QWidget> &window, const QString &controlName, const QString &text);
-
-// From any thread, without waiting: the new value of the window's progress
-// bar, with the rules of SetProgressValue.
-void PostProgressValue(const QPointer<QWidget> &window, const QString &progressName, qint64 value);

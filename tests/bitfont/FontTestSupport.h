@@ -3,8 +3,9 @@
 #include "bitfont/core/BcfBuilder.h"
 #include "bitfont/core/CFreeTypeFont.h"
 #include "bitfont/core/DocumentValues.h"
-#include "bitfont/core/FontProgress.h"
 #include "bitfont/core/GlyphBitmap.h"
+#include "jobs/JobContext.h"
+#include "support/RecordingProgress.h"
 
 #include <QFile>
 #include <QList>
@@ -34,27 +35,6 @@ inline GlyphBitmap inkBitmap(int width, int height)
     }
     return bitmap;
 }
-
-// The progress window disappears when the loop is about to start code stopAt.
-class StoppingProgress : public FontProgress
-{
-public:
-    explicit StoppingProgress(int stopAt) : m_stopAt(stopAt) {}
-    void setMaximum(int maximum) override { this->maximum = maximum; }
-    void setValue(int value) override
-    {
-        last = value;
-        ++calls;
-    }
-    bool windowAlive() const override { return last + 1 < m_stopAt; }
-
-    int maximum = -1;
-    int last = -1;
-    int calls = 0;
-
-private:
-    int m_stopAt;
-};
 
 // Appends a glyph element as a rasterizer writes it: "charcode", optional
 // "bitmap_left" / "bitmap_top", and "BitFont".

@@ -305,12 +305,12 @@ void TestBcf::downloadBytes()
     QCOMPARE(bcf.size(), 100);
 
     ScriptedPort port;
-    StoppingProgress progress(1000);
+    RecordingProgress progress;
     QCOMPARE(downloadFont(port, font, 5, progress), DownloadResult::Sent);
     QCOMPARE(port.written(), header + bcf + "\r\n");
     QCOMPARE(port.writes().first(), header);
-    QCOMPARE(progress.maximum, 1);
-    QCOMPARE(progress.last, 1);
+    QCOMPARE(progress.maximum(), 1);
+    QCOMPARE(progress.lastPosition(), 1);
 }
 
 void TestBcf::downloadRefusals_data()
@@ -337,7 +337,7 @@ void TestBcf::downloadRefusals()
     font.fontName = name;
     font.memoryPlace = QStringLiteral("DRAM");
     ScriptedPort port;
-    FontProgress progress;
+    jobs::JobContext progress;
     TrafficLogRecorder log;
     QCOMPARE(int(downloadFont(port, font, 5, progress)), result);
     QVERIFY(port.writes().isEmpty());

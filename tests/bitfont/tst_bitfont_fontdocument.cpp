@@ -162,7 +162,8 @@ void TestFontDocument::renderedProjectRoundTrip()
     CFreeTypeFont font;
     font.ttfPath = dejaVuSansPath();
     font.pixelWidth = font.pixelHeight = 16;
-    StoppingProgress progress(1200);
+    RecordingProgress progress;
+    progress.stopBefore(1200);
     QVERIFY2(renderOutlineFont(font, progress), "fonts-dejavu-core must be installed");
     font.projectPath = m_dir.filePath(QStringLiteral("first.bfproj"));
     QVERIFY(font.saveProject());
@@ -206,7 +207,8 @@ void TestFontDocument::badProjectKeepsFont()
     CFreeTypeFont font;
     font.ttfPath = dejaVuSansPath();
     font.pixelWidth = font.pixelHeight = 16;
-    StoppingProgress progress(300);
+    RecordingProgress progress;
+    progress.stopBefore(300);
     QVERIFY(renderOutlineFont(font, progress));
     fontdoc::setText(font.glyphList().first_child().child("BitFont").child("valid"), "true");
     font.projectPath = m_dir.filePath(QStringLiteral("bad-%1.bfproj").arg(QTest::currentDataTag()));

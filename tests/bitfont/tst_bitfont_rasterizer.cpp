@@ -82,7 +82,7 @@ void TestRasterizer::initTestCase()
 {
     m_outline.ttfPath = dejaVuSansPath();
     m_outline.pixelWidth = m_outline.pixelHeight = 16;
-    FontProgress progress;
+    jobs::JobContext progress;
     QVERIFY2(renderOutlineFont(m_outline, progress), "fonts-dejavu-core must be installed");
     m_glyphs = glyphsByCode(m_outline);
 }
@@ -252,10 +252,11 @@ void TestRasterizer::outlineStopsWithTheWindow()
     CFreeTypeFont font;
     font.ttfPath = dejaVuSansPath();
     font.pixelWidth = font.pixelHeight = 12;
-    StoppingProgress progress(1000);
+    RecordingProgress progress;
+    progress.stopBefore(1000);
     QVERIFY(renderOutlineFont(font, progress));
-    QCOMPARE(progress.maximum, 65536);
-    QCOMPARE(progress.calls, 1000);
+    QCOMPARE(progress.maximum(), 65536);
+    QCOMPARE(progress.positionCount(), 1000);
     QCOMPARE(font.glyphList().last_child().attribute("charcode").as_int(), 999);
     QCOMPARE(font.fields().height, 12u);
 }
@@ -270,7 +271,7 @@ void TestRasterizer::outlineOpenFailureKeepsFont()
 
     font.ttfPath = QStringLiteral("/nonexistent/font.ttf");
     font.pixelWidth = font.pixelHeight = 16;
-    FontProgress progress;
+    jobs::JobContext progress;
     QVERIFY(!renderOutlineFont(font, progress));
     QCOMPARE(projectfile::toBytes(font.fontDocument), before);
     QVERIFY(font.historyDocument.child("History"));
@@ -282,14 +283,14 @@ void TestRasterizer::systemFont()
     chosen.setPixelSize(16);
     CFreeTypeFont font;
     font.historyDocument.append_child("History");
-    StoppingProgress progress(70000);
+    RecordingProgress progress;
     QElapsedTimer clock;
     clock.start();
     TrafficLogRecorder log;
     renderSystemFont(font, chosen, progress, clock);
 
     QVERIFY(!font.historyDocument.child("History"));
-    QCOMPARE(progress.maximum, 65536);
+    QCOMPARE(progress.maximum(), 65536);
     QCOMPARE(font.fields().name, QStringLiteral("DejaVu Sans"));
     const int cellWidth = int(font.fields().width);
     const int cellHeight = int(font.fields().height);

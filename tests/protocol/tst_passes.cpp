@@ -1,5 +1,6 @@
 #include "protocol/ParameterPasses.h"
 #include "protocol/PrinterParameters.h"
+#include "support/RecordingProgress.h"
 #include "support/ScriptedPort.h"
 
 #include <QTest>
@@ -8,7 +9,8 @@
 
 using namespace protocol;
 
-using Progress = QList<QPair<ProgressReport, qint32>>;
+using Progress = RecordingProgress::Reports;
+using Report = RecordingProgress::Report;
 using Setup = std::function<void(PrinterParameters &)>;
 
 namespace {
@@ -122,9 +124,9 @@ void answerEverything(ScriptedPort &port)
 
 Progress passProgress(qint32 range, qint32 lastPosition)
 {
-    Progress expected { { ProgressReport::Start, 0 }, { ProgressReport::Range, range } };
+    Progress expected { { Report::Minimum, 0 }, { Report::Maximum, range } };
     for (qint32 position = 1; position <= lastPosition; ++position)
-        expected.append({ ProgressReport::Position, position });
+        expected.append({ Report::Position, position });
     return expected;
 }
 
@@ -142,11 +144,11 @@ private Q_SLOTS:
     void writingPage();
 
 private:
-    Progress m_progress;
-    ProgressCallback record()
+    RecordingProgress m_recorder;
+    RecordingProgress &record()
     {
-        m_progress.clear();
-        return [this](ProgressReport report, qint32 value) { m_progress.append({ report, value }); };
+        m_recorder = RecordingProgress();
+        return m_recorder;
     }
 };
 
@@ -158,7 +160,7 @@ void PassesTest::readingSilentPrinter()
     readAllParameters(port, params, record());
 
     QCOMPARE(port.writes(), commonQueries(false));
-    QCOMPARE(m_progress, passProgress(65, 64));
+    QCOMPARE(m_recorder.reports, passProgress(65, 64));
     PrinterParameters fresh;
     QCOMPARE(params.model, fresh.model);
     QCOMPARE(params.mileage, QStringLiteral("0"));
@@ -176,7 +178,7 @@ void PassesTest::readingPrinterWithEveryOption()
 
     QCOMPARE(port.writes(), commonQueries(true) + wifiQueries + cutterQueries);
     QVERIFY(port.allRepliesTaken());
-    QCOMPARE(m_progress, passProgress(65, 64));
+    QCOMPARE(m_recorder.reports, passProgress(65, 64));
     QCOMPARE(params.statusByte, 0);
     QCOMPARE(params.model, QStringLiteral("TX-200"));
     QCOMPARE(params.paperWidth, 100);
@@ -202,7 +204,7 @@ void PassesTest::readingWifiWhoseDhcpFails()
     port.answer(report("ISWIFI"), "1\r\n");
     port.answer(report("WIFISSID"), "Shop\r\n");
     PrinterParameters params;
-    readAllParameters(port, params, {});
+    readAllParameters(port, params, record());
     QCOMPARE(port.writes(), commonQueries(false) + wifiQueries);
     QCOMPARE(params.wifiSsid, QStringLiteral("Shop"));
     QCOMPARE(params.wifiQueried, 0);
@@ -296,7 +298,7 @@ void PassesTest::writingPage()
     setup(params);
     writePageParameters(port, params, page, record());
     QCOMPARE(port.writes(), sent);
-    QCOMPARE(m_progress, passProgress(25, 26));
+    QCOMPARE(m_recorder.reports, passProgress(25, 26));
     QVERIFY(port.readWaits().isEmpty());
 }
 

@@ -2,6 +2,7 @@
 #include "protocol/ParameterPasses.h"
 #include "protocol/PrinterParameters.h"
 #include "protocol/StorageCommands.h"
+#include "support/RecordingProgress.h"
 #include "support/SimPrinterProcess.h"
 
 #include <QElapsedTimer>
@@ -37,16 +38,13 @@ void ProtocolSimTest::initTestCase()
 PrinterParameters ProtocolSimTest::readAll()
 {
     PrinterParameters params;
-    QList<qint32> positions;
+    RecordingProgress progress;
     QElapsedTimer timer;
     timer.start();
-    readAllParameters(m_port, params, [&positions](ProgressReport report, qint32 value) {
-        if (report == ProgressReport::Position)
-            positions.append(value);
-    });
+    readAllParameters(m_port, params, progress);
     qInfo("reading pass: %lld ms", static_cast<long long>(timer.elapsed()));
-    if (positions.size() != 64 || positions.last() != 64)
-        qWarning("reading pass reported %lld positions", static_cast<long long>(positions.size()));
+    if (progress.positionCount() != 64 || progress.lastPosition() != 64)
+        qWarning("reading pass reported %d positions", progress.positionCount());
     return params;
 }
 
@@ -97,9 +95,10 @@ void ProtocolSimTest::writingPassesChangeWhatIsReadBack()
     p.cutBack = 2;
     p.cutReverse = 2;
     p.cutBackLen = 24;
+    RecordingProgress progress;
     for (OptionsPage page :
         { OptionsPage::Basic, OptionsPage::SecondDialect, OptionsPage::Serial, OptionsPage::Wifi, OptionsPage::Cutter })
-        writePageParameters(m_port, p, static_cast<int>(page), {});
+        writePageParameters(m_port, p, static_cast<int>(page), progress);
 
     const PrinterParameters back = readAll();
     QCOMPARE(back.speed, 6);
@@ -131,9 +130,10 @@ void ProtocolSimTest::storageRoundTrip()
 
     // Enough files that the list no longer fits one 1024-byte read.
     constexpr int fileCount = 120;
+    RecordingProgress progress;
     for (int i = 0; i < fileCount; ++i)
         downloadFile(m_port, QStringLiteral("DRAM"), QStringLiteral("LABEL%1.BAS").arg(i, 3, 10, QLatin1Char('0')),
-            QByteArray(100 + i, 'x'), {});
+            QByteArray(100 + i, 'x'), progress);
     QVERIFY(queryFileList(m_port, p, MemoryPlace::Dram));
     QCOMPARE(p.dramFiles.size(), fileCount);
     QCOMPARE(p.dramFiles.first(), (FileEntry { QStringLiteral("LABEL000.BAS"), 100 }));

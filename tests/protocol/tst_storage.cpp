@@ -1,13 +1,15 @@
 #include "protocol/CommandChannel.h"
 #include "protocol/PrinterParameters.h"
 #include "protocol/StorageCommands.h"
+#include "support/RecordingProgress.h"
 #include "support/ScriptedPort.h"
 
 #include <QTest>
 
 using namespace protocol;
 
-using Progress = QList<QPair<ProgressReport, qint32>>;
+using Progress = RecordingProgress::Reports;
+using Report = RecordingProgress::Report;
 
 class StorageTest : public QObject
 {
@@ -213,22 +215,20 @@ void StorageTest::download()
     for (int i = 0; i < size; ++i)
         data[i] = static_cast<char>(i * 7);
     ScriptedPort port;
-    Progress progress;
-    downloadFile(port, place, name, data, [&progress](ProgressReport report, qint32 value) {
-        progress.append({ report, value });
-    });
+    RecordingProgress progress;
+    downloadFile(port, place, name, data, progress);
 
     QList<QByteArray> expected { header };
-    Progress expectedProgress { { ProgressReport::Range, static_cast<qint32>(chunks.size()) } };
+    Progress expectedProgress { { Report::Maximum, static_cast<qint32>(chunks.size()) } };
     int at = 0;
     for (int chunk : chunks) {
         expected.append(data.mid(at, chunk));
         at += chunk;
-        expectedProgress.append({ ProgressReport::Position, static_cast<qint32>(expectedProgress.size()) });
+        expectedProgress.append({ Report::Position, static_cast<qint32>(expectedProgress.size()) });
     }
     expected.append("\r\n");
     QCOMPARE(port.writes(), expected);
-    QCOMPARE(progress, expectedProgress);
+    QCOMPARE(progress.reports, expectedProgress);
     QVERIFY(port.readWaits().isEmpty());
 }
 

@@ -37,7 +37,8 @@ bool exportBcf(const CFreeTypeFont &font, int nullCount, BcfSummary &summary)
     return true;
 }
 
-DownloadResult downloadFont(CDeviceInterface &port, const CFreeTypeFont &font, int nullCount, FontProgress &progress)
+DownloadResult downloadFont(CDeviceInterface &port, const CFreeTypeFont &font, int nullCount,
+                            jobs::JobProgress &progress)
 {
     QByteArray bytes;
     BcfSummary summary;
@@ -52,13 +53,6 @@ DownloadResult downloadFont(CDeviceInterface &port, const CFreeTypeFont &font, i
         LogLine(QStringLiteral("font name is null."));
         return DownloadResult::NoName;
     }
-    protocol::downloadFile(port, font.memoryPlace, font.fontName, bytes,
-                           [&progress](protocol::ProgressReport report, qint32 value) {
-                               if (report == protocol::ProgressReport::Range) {
-                                   progress.setMaximum(value);
-                               } else if (report == protocol::ProgressReport::Position) {
-                                   progress.setValue(value);
-                               }
-                           });
+    protocol::downloadFile(port, font.memoryPlace, font.fontName, bytes, progress);
     return DownloadResult::Sent;
 }

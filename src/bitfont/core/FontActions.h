@@ -1,22 +1,15 @@
 #pragma once
 
 #include "bitfont/core/BcfBuilder.h"
-#include "bitfont/core/FontProgress.h"
+#include "jobs/JobProgress.h"
 
 class CDeviceInterface;
 class CFreeTypeFont;
 
-// The bitmap font worker's jobs, by the task code its progress dialog carries.
-// Rendering is in OutlineRasterizer.h and SystemFontRasterizer.h, the project
-// operations are CFreeTypeFont::loadProject / saveProject.
-enum class FontTask : int {
-    RenderOutlineFont = 4,
-    LoadProject = 5,
-    SaveProject = 6,
-    ExportBcf = 8,
-    DownloadFont = 9,
-    RenderSystemFont = 10,
-};
+// Actions 8 and 9 of the bitmap font jobs (jobs::TaskCode::ExportBcf and
+// DownloadFont). Rendering is in OutlineRasterizer.h and
+// SystemFontRasterizer.h, the project operations are
+// CFreeTypeFont::loadProject / saveProject.
 
 // Builds the BCF of font and writes it to font.bcfPath (replacing the file
 // only when complete). summary is filled for the export report. False when
@@ -32,4 +25,5 @@ enum class DownloadResult {
 // Builds the BCF of font and downloads it as font.fontName into
 // font.memoryPlace with the storage download framing; the progress counts
 // 8192-byte blocks. Nothing is sent when the result is not Sent.
-DownloadResult downloadFont(CDeviceInterface &port, const CFreeTypeFont &font, int nullCount, FontProgress &progress);
+DownloadResult downloadFont(CDeviceInterface &port, const CFreeTypeFont &font, int nullCount,
+                            jobs::JobProgress &progress);

@@ -367,7 +367,7 @@ bool loadAndRender(FT_Face face, FT_UInt index)
 
 } // namespace
 
-bool renderOutlineFont(CFreeTypeFont &font, FontProgress &progress)
+bool renderOutlineFont(CFreeTypeFont &font, jobs::JobProgress &progress)
 {
     FreeTypeFace ft;
     if (!ft.open(font.ttfPath, font.pixelWidth, font.pixelHeight)) {
@@ -392,10 +392,10 @@ bool renderOutlineFont(CFreeTypeFont &font, FontProgress &progress)
     RenderedGlyph missing;
     enum { NotTried, Rendered, Failed } missingState = NotTried;
     for (int code = 0; code < 65536; ++code) {
-        if (!progress.windowAlive()) {
+        if (progress.cancelRequested()) {
             break;
         }
-        progress.setValue(code);
+        progress.setPosition(code);
         const FT_UInt index = FT_Get_Char_Index(face, FT_ULong(code));
         if (index == 0) {
             if (missingState == NotTried) {

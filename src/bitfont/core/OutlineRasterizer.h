@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bitfont/core/FontProgress.h"
 #include "bitfont/core/GlyphBitmap.h"
+#include "jobs/JobProgress.h"
 
 class CFreeTypeFont;
 
@@ -23,6 +23,7 @@ struct OutlineCellInput
 GlyphBitmap buildOutlineCell(const OutlineCellInput &input);
 
 // Renders codes 0 to 65535 of font.ttfPath at pixelWidth x pixelHeight into
-// the font document. False, with the font untouched, when FreeType cannot open
-// the file or set the size.
-bool renderOutlineFont(CFreeTypeFont &font, FontProgress &progress);
+// the font document, reporting the maximum 65536 and each code as the
+// position; a cancel request stops it before the next code. False, with the
+// font untouched, when FreeType cannot open the file or set the size.
+bool renderOutlineFont(CFreeTypeFont &font, jobs::JobProgress &progress);

@@ -65,7 +65,7 @@ private:
 
 } // namespace
 
-void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, FontProgress &progress,
+void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, jobs::JobProgress &progress,
                       const QElapsedTimer &chooserOpened, const TranslateText &translate)
 {
     font.resetForNewFont();
@@ -93,10 +93,10 @@ void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, FontProgress &pr
     CellPainter painter(drawn, metrics.ascent());
     std::string text;
     for (int code = 0; code < 65536; ++code) {
-        if (!progress.windowAlive()) {
+        if (progress.cancelRequested()) {
             break;
         }
-        progress.setValue(code);
+        progress.setPosition(code);
         pugi::xml_node glyph = list.append_child("glyph");
         glyph.append_attribute("charcode").set_value(code);
 

@@ -1,0 +1,21 @@
+#include "jobs/TaskCode.h"
+
+namespace jobs {
+
+const char *workerOf(TaskCode code)
+{
+    switch (code) {
+    case TaskCode::ReadParameters:
+        return worker::readParameters;
+    case TaskCode::WriteParameters:
+        return worker::writeParameters;
+    case TaskCode::SendFile:
+        return worker::sendFile;
+    case TaskCode::DownloadFile:
+        return worker::downloadFile;
+    default:
+        return isBitFontTask(code) ? worker::bitFont : nullptr;
+    }
+}
+
+} // namespace jobs
