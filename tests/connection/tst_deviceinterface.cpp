@@ -1,8 +1,10 @@
 #include "connection/CDeviceInterface.h"
 #include "connection/transports/SerialTransport.h"
+#include "connection/transports/TcpTransport.h"
 #include "platform/HardwareId.h"
 #include "support/FakeTransport.h"
 #include "support/FakeUsbTree.h"
+#include "support/LoopbackServer.h"
 #include "support/PseudoTerminal.h"
 #include "support/TrafficLogRecorder.h"
 
@@ -307,6 +309,36 @@ private Q_SLOTS:
         QCOMPARE(port.Read(&byte, 1, 5000), 0);
         QCOMPARE(log.lines(), QStringList{"Read: ( Hex:  )"});
         port.Close();
+    }
+
+    // The network transport opens at once and reads with its own wait,
+    // whatever the caller asks; a send or receive without a connection is
+    // still a transfer (the port object logs it).
+    void tcpTransportKeepsItsOwnReadWait()
+    {
+        LoopbackServer server;
+        QVERIFY(server.listen(0));
+        TcpTransport transport(server.port());
+        PortSettings net;
+        net.kind = PortKind::Net;
+        net.ipAddress = QStringLiteral("127.0.0.1");
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(transport.open(net));
+        QVERIFY(clock.elapsed() < 500);
+        QTRY_VERIFY_WITH_TIMEOUT(transport.isOpen(), 4000);
+        QVERIFY(server.accept());
+
+        char buffer[8];
+        clock.restart();
+        QCOMPARE(transport.read(buffer, sizeof buffer, 5000), TransferResult(0));
+        QVERIFY2(clock.elapsed() >= TcpTransport::readWaitMs - 10 && clock.elapsed() < 3000,
+                 QByteArray::number(clock.elapsed()));
+
+        transport.close();
+        QVERIFY(!transport.isOpen());
+        QCOMPARE(transport.write("A", 1, 2000), TransferResult(0));
+        QCOMPARE(transport.read(buffer, sizeof buffer, 10), TransferResult(0));
     }
 };
 

@@ -1,5 +1,4 @@
 #include "connection/CDeviceSocket.h"
-#include "connection/transports/TcpTransport.h"
 #include "support/LoopbackServer.h"
 #include "support/TrafficLogRecorder.h"
 
@@ -104,36 +103,6 @@ private Q_SLOTS:
         CDeviceSocket client;
         QVERIFY(!client.Connect(loopback, LoopbackServer::freePort(), false, false));
         QVERIFY(!client.IsConnected());
-    }
-
-    // The network transport opens at once and reads with its own wait,
-    // whatever the caller asks; a send or receive without a connection is
-    // still a transfer (the port object logs it).
-    void tcpTransportKeepsItsOwnReadWait()
-    {
-        LoopbackServer server;
-        QVERIFY(server.listen(0));
-        TcpTransport transport(server.port());
-        PortSettings net;
-        net.kind = PortKind::Net;
-        net.ipAddress = loopback;
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(transport.open(net));
-        QVERIFY(clock.elapsed() < 500);
-        QTRY_VERIFY_WITH_TIMEOUT(transport.isOpen(), 4000);
-        QVERIFY(server.accept());
-
-        char buffer[8];
-        clock.restart();
-        QCOMPARE(transport.read(buffer, sizeof buffer, 5000), TransferResult(0));
-        QVERIFY2(clock.elapsed() >= TcpTransport::readWaitMs - 10 && clock.elapsed() < 3000,
-                 QByteArray::number(clock.elapsed()));
-
-        transport.close();
-        QVERIFY(!transport.isOpen());
-        QCOMPARE(transport.write("A", 1, 2000), TransferResult(0));
-        QCOMPARE(transport.read(buffer, sizeof buffer, 10), TransferResult(0));
     }
 
     // A listener whose queue is full ignores new handshakes, so the client's
