@@ -1,23 +1,26 @@
 #pragma once
 
-#include "connection/CDeviceSocket.h"
 #include "connection/PortSettings.h"
+#include "connection/Transport.h"
 #include "platform/UsbPrinters.h"
 
 #include <QList>
 #include <QString>
 
+#include <array>
+#include <memory>
+
 using platform::UsbPrinterEntry;
 
 // The program's one connection to a printer: USB, network, serial or a device
 // path behind open / close / write / read, each wait bounded, every transfer
-// in the traffic log. No lock: one thread at a time uses it.
+// in the traffic log. Each kind is a Transport (connection/transports/); this
+// class picks it by the kind of the last Open and does the logging. No lock:
+// one thread at a time uses it.
 class CDeviceInterface
 {
 public:
     static constexpr int writeTimeoutMs = 2000;
-    static constexpr int netReadTimeoutMs = 1000;
-    static constexpr quint16 printerTcpPort = 9100;
 
     CDeviceInterface();
     virtual ~CDeviceInterface();
@@ -42,17 +45,15 @@ public:
     // means 9600 8N1. Nothing in the program sets it.
     void setSerialMode(const QString &mode) { m_serialMode = mode; }
 
+    // Ports of this kind go through the given transport from now on (tests
+    // hand in a fake); the one it replaces is closed. Not for kind Lpt.
+    void setTransport(PortKind kind, std::unique_ptr<Transport> transport);
+
 private:
-    bool openUsb();
-    bool openCom();
-    bool openPath();
-    static int openDevice(const QString &path, int accessFlags);
-    static void closeHandle(int &fd);
+    Transport *transportFor(PortKind kind) const;
 
     PortSettings m_settings;
-    int m_mainHandle = -1;
-    int m_readPipe = -1;
-    int m_writePipe = -1;
-    CDeviceSocket m_socket;
     QString m_serialMode;
+    // By kind value; Lpt has none. Each keeps its handles until Close.
+    std::array<std::unique_ptr<Transport>, 5> m_transports;
 };

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "platform/Sockets.h"
 #include "platform/WakeEvent.h"
 
 #include <QString>
 
 #include <atomic>
 #include <thread>
-
-#include <netinet/in.h>
 
 // A TCP client that can connect in the background and retry every second
 // until the peer answers. Waits are interruptible so Close returns promptly.
@@ -18,6 +17,7 @@ public:
     static constexpr int keepAliveIntervalMs = 3000;
     static constexpr int connectTimeoutMs = 5000;
     static constexpr int retryPauseMs = 1000;
+    static constexpr int sendLimitMs = 2000; // a send without progress for this long fails
 
     CSocketClient();
     virtual ~CSocketClient();
@@ -45,7 +45,7 @@ private:
     void joinThreads();
 
     std::atomic<int> m_socket{-1};
-    sockaddr_in m_peer{};
+    platform::Ipv4Address m_peer;
     QString m_host;
     int m_port = 0;
     std::atomic<bool> m_connected{false};

@@ -1,5 +1,6 @@
 #include "connection/NetworkSearchRun.h"
 
+#include "connection/AddressCommand.h"
 #include "platform/SystemText.h"
 
 #include <QPointer>
@@ -67,9 +68,7 @@ void NetworkSearchRun::sendQuery()
 QByteArray NetworkSearchRun::networkSettingsCommand(bool dhcp, const QString &ip, const QString &subnet,
                                                     const QString &gateway)
 {
-    const QString text = dhcp ? QStringLiteral("NET DHCP\r\n")
-                              : QStringLiteral("NET IP \"%1\",\"%2\",\"%3\"\r\n").arg(ip, subnet, gateway);
-    return platform::toSystemBytes(text);
+    return platform::toSystemBytes(addressCommand("NET", dhcp, ip, subnet, gateway));
 }
 
 void NetworkSearchRun::SendNetworkSettings(const QString &printerIp, bool dhcp, const QString &ip,

@@ -1,5 +1,6 @@
 #include "protocol/ParameterCatalogue.h"
 
+#include "connection/AddressCommand.h"
 #include "connection/CDeviceInterface.h"
 #include "protocol/CommandChannel.h"
 #include "protocol/PrinterParameters.h"
@@ -261,12 +262,6 @@ QString onOff(const char *prefix, qint32 value, const char *on, const char *off)
     return QLatin1String(prefix) + QLatin1String(value != 0 ? on : off) + QLatin1String("\r\n");
 }
 
-QString quotedTriple(const char *prefix, const QString &a, const QString &b, const QString &c)
-{
-    // Multi-argument arg() does not rescan the inserted texts for markers.
-    return QLatin1String(prefix) + QStringLiteral(" \"%1\",\"%2\",\"%3\"\r\n").arg(a, b, c);
-}
-
 QString quoted(const char *prefix, const QString &value)
 {
     return QLatin1String(prefix) + QLatin1String(" \"") + value + QLatin1String("\"\r\n");
@@ -343,17 +338,13 @@ constexpr SettingRow settingTable[] = {
     { Setting::BaudRate, [](const P &p) -> std::optional<QString> { return baudRateText(p.baudRate); } },
     { Setting::Network,
         [](const P &p) -> std::optional<QString> {
-            if (p.dhcp != 0)
-                return QStringLiteral("NET DHCP\r\n");
-            return quotedTriple("NET IP", p.netIp, p.netMask, p.netGateway);
+            return addressCommand("NET", p.dhcp != 0, p.netIp, p.netMask, p.netGateway);
         } },
     { Setting::WifiSsid, [](const P &p) -> std::optional<QString> { return quoted("WLAN SSID", p.wifiSsid); } },
     { Setting::WifiPassword, [](const P &p) -> std::optional<QString> { return quoted("WLAN PWD", p.wifiPassword); } },
     { Setting::WifiNetwork,
         [](const P &p) -> std::optional<QString> {
-            if (p.wifiDhcp != 0)
-                return QStringLiteral("WLAN DHCP\r\n");
-            return quotedTriple("WLAN IP", p.wifiIp, p.wifiMask, p.wifiGateway);
+            return addressCommand("WLAN", p.wifiDhcp != 0, p.wifiIp, p.wifiMask, p.wifiGateway);
         } },
     { Setting::CutBack, [](const P &p) { return cutterWord("WRITEC ", cutBackTokens, p.cutBack); } },
     { Setting::CutReverse, [](const P &p) { return cutterWord("WRITEC ", cutReverseTokens, p.cutReverse); } },

@@ -1,10 +1,17 @@
 #include "connection/CDeviceInterface.h"
+#include "connection/transports/SerialTransport.h"
+#include "connection/transports/TcpTransport.h"
 #include "platform/HardwareId.h"
+#include "support/FakeTransport.h"
 #include "support/FakeUsbTree.h"
+#include "support/LoopbackServer.h"
 #include "support/PseudoTerminal.h"
 #include "support/TrafficLogRecorder.h"
 
 #include <QtTest>
+
+#include <fcntl.h>
+#include <termios.h>
 
 namespace {
 
@@ -17,12 +24,152 @@ PortSettings pathPort(const QString &path, const QString &pipe = {})
     return settings;
 }
 
+// The output speed of a terminal as another opener sees it.
+speed_t lineSpeed(const QString &devicePath)
+{
+    const int fd = ::open(QFile::encodeName(devicePath).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios tio{};
+    const bool read = fd >= 0 && ::tcgetattr(fd, &tio) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return read ? ::cfgetospeed(&tio) : speed_t(0);
+}
+
 } // namespace
 
 class TestDeviceInterface : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // The port logs every transfer its transport made, as the transport
+    // reports it, and nothing for one that took no place. A transport
+    // result of "none" is a transfer that took no place.
+    void logsWhatTheTransportMoved_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QByteArray>("bytes"); // written, or handed out by the read
+        QTest::addColumn<QVariant>("reported"); // the transport's result when no bytes come back
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("lines");
+        const QVariant none;
+        QTest::newRow("command written") << true << QByteArray("SELFTEST\r\n") << QVariant(10) << 10
+                                         << QStringList{"Write: SELFTEST[CRLF]( Hex: 53 45 4C 46 54 45 53 54 0D 0A  )"};
+        QTest::newRow("nothing written") << true << QByteArray() << QVariant(0) << 0 << QStringList{"Write: ( Hex:  )"};
+        QTest::newRow("write took no place") << true << QByteArray("\x1b!?") << none << 0 << QStringList();
+        QTest::newRow("failed send") << true << QByteArray("AB") << QVariant(0) << 0
+                                     << QStringList{"Write: AB( Hex: 41 42  )"};
+        QTest::newRow("reply read") << false << QByteArray("OK\r\n") << none << 4
+                                    << QStringList{"Read: OK[CRLF]( Hex: 4F 4B 0D 0A  )"};
+        QTest::newRow("read timed out") << false << QByteArray() << none << 0 << QStringList();
+        QTest::newRow("peer closed") << false << QByteArray() << QVariant(0) << 0 << QStringList{"Read: ( Hex:  )"};
+        QTest::newRow("connection error") << false << QByteArray() << QVariant(-1) << -1
+                                          << QStringList{"Read: ( Hex:  )"};
+    }
+    void logsWhatTheTransportMoved()
+    {
+        QFETCH(bool, write);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QVariant, reported);
+        const TransferResult transportResult
+            = reported.isValid() ? TransferResult(reported.toInt()) : TransferResult(std::nullopt);
+        CDeviceInterface port;
+        FakeTransport &line = FakeTransport::install(port, PortKind::Path);
+        QVERIFY(port.Open(pathPort(QStringLiteral("/dev/fake"))));
+        TrafficLogRecorder log;
+        if (write) {
+            line.setWriteResult(transportResult);
+            QTEST(port.Write(bytes.constData(), qint32(bytes.size())), "result");
+            QCOMPARE(line.writeTimeouts(), QList<int>{CDeviceInterface::writeTimeoutMs});
+        } else {
+            if (bytes.isEmpty())
+                line.queueResult(transportResult);
+            else
+                line.queueRead(bytes);
+            char buffer[16] = {};
+            QTEST(port.Read(buffer, sizeof buffer, 750), "result");
+            QCOMPARE(QByteArray(buffer, bytes.size()), bytes);
+            QCOMPARE(line.readCapacities(), QList<qint32>{16});
+            QCOMPARE(line.readWaits(), QList<int>{750});
+        }
+        QTEST(log.lines(), "lines");
+    }
+
+    // Each kind has a transport of its own. The kind of the last Open routes
+    // writes, reads and IsOpen, also when that Open failed; an Open leaves the
+    // other kinds' handles alone, and Close closes them all.
+    void routesByTheKindOfTheLastOpen()
+    {
+        CDeviceInterface port;
+        FakeTransport &usb = FakeTransport::install(port, PortKind::Usb);
+        FakeTransport &net = FakeTransport::install(port, PortKind::Net);
+        FakeTransport &com = FakeTransport::install(port, PortKind::Com);
+        FakeTransport &path = FakeTransport::install(port, PortKind::Path);
+
+        PortSettings serial;
+        serial.kind = PortKind::Com;
+        serial.comNumber = 4;
+        QVERIFY(port.Open(serial));
+        QCOMPARE(com.opens().size(), 1);
+        QCOMPARE(com.opens().first().comNumber, 4);
+        QVERIFY(port.IsOpen());
+        QCOMPARE(port.Write("C", 1), 1);
+
+        path.setOpensSucceed(false);
+        QVERIFY(!port.Open(pathPort(QStringLiteral("/dev/fake"))));
+        QVERIFY(!port.IsOpen());
+        QCOMPARE(port.Write("P", 1), 0);
+        QVERIFY(com.isOpen());
+        QCOMPARE(com.written(), QByteArray("C"));
+
+        PortSettings lpt;
+        lpt.kind = PortKind::Lpt;
+        QVERIFY(!port.Open(lpt));
+        QVERIFY(!port.IsOpen());
+        QCOMPARE(port.Write("L", 1), 0);
+        QVERIFY(usb.opens().isEmpty() && net.opens().isEmpty());
+        QCOMPARE(path.opens().size(), 1);
+
+        port.Close();
+        for (const FakeTransport *line : {&usb, &net, &com, &path})
+            QCOMPARE(line->closes(), 1);
+        QVERIFY(!com.isOpen());
+    }
+
+    // COM n on a terminal standing in for the serial line: bytes pass, and the
+    // mode text is applied at open; a text that cannot be read leaves the
+    // line's speed as it was.
+    void serialLineTakesItsMode_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("applied");
+        QTest::newRow("19200 7E1") << "baud=19200 parity=E data=7 stop=1" << true;
+        QTest::newRow("unreadable") << "baud=12345" << false;
+    }
+    void serialLineTakesItsMode()
+    {
+        QFETCH(QString, mode);
+        PseudoTerminal line;
+        QVERIFY(line.isValid());
+        const speed_t before = lineSpeed(line.devicePath());
+        QVERIFY(before != B19200);
+        qint32 askedFor = 0;
+        CDeviceInterface port;
+        port.setTransport(PortKind::Com, std::make_unique<SerialTransport>(mode, [&](qint32 comNumber) {
+                              askedFor = comNumber;
+                              return line.devicePath();
+                          }));
+        PortSettings serial;
+        serial.kind = PortKind::Com;
+        serial.comNumber = 3;
+        QVERIFY(port.Open(serial));
+        QCOMPARE(askedFor, 3);
+        QFETCH(bool, applied);
+        QCOMPARE(lineSpeed(line.devicePath()), applied ? speed_t(B19200) : before);
+        QCOMPARE(port.Write("AB", 2), 2);
+        QCOMPARE(line.takeWritten(), QByteArray("AB"));
+        QCOMPARE(SerialTransport::systemDevice(1), QStringLiteral("/dev/ttyS0"));
+    }
+
     void pathWriteAndRead()
     {
         PseudoTerminal printer;
@@ -162,6 +309,36 @@ private Q_SLOTS:
         QCOMPARE(port.Read(&byte, 1, 5000), 0);
         QCOMPARE(log.lines(), QStringList{"Read: ( Hex:  )"});
         port.Close();
+    }
+
+    // The network transport opens at once and reads with its own wait,
+    // whatever the caller asks; a send or receive without a connection is
+    // still a transfer (the port object logs it).
+    void tcpTransportKeepsItsOwnReadWait()
+    {
+        LoopbackServer server;
+        QVERIFY(server.listen(0));
+        TcpTransport transport(server.port());
+        PortSettings net;
+        net.kind = PortKind::Net;
+        net.ipAddress = QStringLiteral("127.0.0.1");
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(transport.open(net));
+        QVERIFY(clock.elapsed() < 500);
+        QTRY_VERIFY_WITH_TIMEOUT(transport.isOpen(), 4000);
+        QVERIFY(server.accept());
+
+        char buffer[8];
+        clock.restart();
+        QCOMPARE(transport.read(buffer, sizeof buffer, 5000), TransferResult(0));
+        QVERIFY2(clock.elapsed() >= TcpTransport::readWaitMs - 10 && clock.elapsed() < 3000,
+                 QByteArray::number(clock.elapsed()));
+
+        transport.close();
+        QVERIFY(!transport.isOpen());
+        QCOMPARE(transport.write("A", 1, 2000), TransferResult(0));
+        QCOMPARE(transport.read(buffer, sizeof buffer, 10), TransferResult(0));
     }
 };
 

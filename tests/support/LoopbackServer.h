@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 
+#include <vector>
+
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -23,6 +26,8 @@ public:
     ~LoopbackServer()
     {
         closePeer();
+        for (const int filler : m_fillers)
+            ::close(filler);
         if (m_listener >= 0)
             ::close(m_listener);
     }
@@ -75,6 +80,22 @@ public:
         return n > 0 ? QByteArray(buffer, n) : QByteArray();
     }
 
+    // On a listener with backlog 0: queues one connection that nobody accepts,
+    // so the queue is full and later handshakes go unanswered. True once it is queued.
+    bool fillQueue(int waitMs = 2000)
+    {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            return false;
+        m_fillers.push_back(fd);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(m_port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        return hasPendingConnection(waitMs);
+    }
+
     void closePeer()
     {
         if (m_peer >= 0)
@@ -86,4 +107,5 @@ private:
     int m_listener = -1;
     int m_peer = -1;
     quint16 m_port = 0;
+    std::vector<int> m_fillers;
 };

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace platform {
+
 // Serial line settings as written in a mode text such as
 // "baud=19200 parity=E data=7 stop=1" (keys in any order, any omitted key
 // keeps its default: 9600 baud, no parity, 8 data bits, 1 stop bit).
@@ -18,3 +20,5 @@ struct SerialMode {
     // Applies the mode to an open terminal; false when it cannot.
     bool applyTo(int fd) const;
 };
+
+} // namespace platform

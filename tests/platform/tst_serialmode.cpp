@@ -1,10 +1,12 @@
-#include "connection/SerialMode.h"
+#include "platform/SerialMode.h"
 #include "support/PseudoTerminal.h"
 
 #include <QtTest>
 
 #include <fcntl.h>
 #include <termios.h>
+
+using platform::SerialMode;
 
 class TestSerialMode : public QObject
 {

@@ -1,4 +1,4 @@
-#include "connection/SerialMode.h"
+#include "platform/SerialMode.h"
 
 #include <QStringList>
 
@@ -6,6 +6,8 @@
 #include <utility>
 
 #include <termios.h>
+
+namespace platform {
 
 namespace {
 
@@ -76,3 +78,5 @@ bool SerialMode::applyTo(int fd) const
         tio.c_cflag |= CSTOPB;
     return ::tcsetattr(fd, TCSANOW, &tio) == 0;
 }
+
+} // namespace platform

@@ -1,0 +1,93 @@
+#include "platform/DeviceNode.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// Waits until fd is ready for events or the time is up; false on time-out or error.
+bool waitReady(int fd, short events, int timeoutMs)
+{
+    pollfd entry { fd, events, 0 };
+    int rc;
+    do {
+        rc = ::poll(&entry, 1, std::max(timeoutMs, 0));
+    } while (rc < 0 && errno == EINTR);
+    return rc > 0;
+}
+
+int accessFlags(DeviceNode::Access access)
+{
+    switch (access) {
+    case DeviceNode::Access::ReadOnly:
+        return O_RDONLY;
+    case DeviceNode::Access::WriteOnly:
+        return O_WRONLY;
+    case DeviceNode::Access::ReadWrite:
+        break;
+    }
+    return O_RDWR;
+}
+
+} // namespace
+
+bool DeviceNode::open(const QString &path, Access access)
+{
+    close();
+    m_fd = ::open(QFile::encodeName(path).constData(), accessFlags(access) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    return m_fd >= 0;
+}
+
+void DeviceNode::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+std::optional<qint32> DeviceNode::write(const char *data, qint32 length, int timeoutMs)
+{
+    if (m_fd < 0)
+        return std::nullopt;
+    QElapsedTimer clock;
+    clock.start();
+    qint32 written = 0;
+    while (written < length) {
+        const ssize_t n = ::write(m_fd, data + written, size_t(length - written));
+        if (n > 0) {
+            written += qint32(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return std::nullopt;
+        if (!waitReady(m_fd, POLLOUT, int(timeoutMs - clock.elapsed())))
+            return std::nullopt;
+    }
+    return written;
+}
+
+std::optional<qint32> DeviceNode::read(char *buffer, qint32 capacity, int waitMs)
+{
+    if (m_fd < 0 || !waitReady(m_fd, POLLIN, waitMs))
+        return std::nullopt;
+    ssize_t n;
+    do {
+        n = ::read(m_fd, buffer, size_t(capacity));
+    } while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return std::nullopt;
+    return qint32(n);
+}
+
+} // namespace platform
