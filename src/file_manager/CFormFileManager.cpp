@@ -70,6 +70,11 @@ CFormFileManager::CFormFileManager(CApp &app, QWidget *parent)
     , m_app(app)
 {
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
+    // The layout's root hears of a language change; the grid headings follow it.
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (ui::isLayoutRoot(child))
+            child->installEventFilter(this);
+    }
     setAcceptDrops(true);
     for (int i = 0; i < 3; ++i) {
         m_options[i] = ui::findControl<QRadioButton>(this, QString::fromLatin1(optionNames[i]));
@@ -255,6 +260,13 @@ void CFormFileManager::downloadFile()
     dialog.setTexts({m_path ? m_path->text() : QString(), m_downloadPlace ? m_downloadPlace->text() : QString(),
                      m_name ? m_name->text() : QString()});
     dialog.exec();
+}
+
+bool CFormFileManager::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        grids::setUpGrid(m_grid, QString::fromLatin1(layoutFile), columns);
+    return QWidget::eventFilter(watched, event);
 }
 
 void CFormFileManager::dragEnterEvent(QDragEnterEvent *event)

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void refusalIsShownAndTheNextReadIsRight();
     void nameWithACommaIsRefused();
     void gridSortsByNameAndSize();
+    void gridHeadingsFollowTheLanguage();
     void droppedFileIsDownloaded();
     void screenshots_data();
     void screenshots();
@@ -410,6 +411,26 @@ void FileManagerTest::gridSortsByNameAndSize()
     const QList<FileEntry> stored = storedFiles(MemoryPlace::Dram);
     QCOMPARE(stored.size(), 2);
     QVERIFY(std::none_of(stored.begin(), stored.end(), [](const FileEntry &f) { return f.name == u"A"; }));
+}
+
+void FileManagerTest::gridHeadingsFollowTheLanguage()
+{
+    auto form = makeForm();
+    const auto headings = [&form] {
+        QStringList texts;
+        for (int column = 0; column < form->grid()->columnCount(); ++column)
+            texts.append(form->grid()->horizontalHeaderItem(column)->text());
+        return texts;
+    };
+    QCOMPARE(headings(), QStringList({"", "Memory place", "File name", "File size"}));
+    LanguageManager::instance().select(QStringLiteral("Lang\\ChineseSimplified"), QStringLiteral("ChineseSimplified"));
+    ui::reapplyWindowPacks();
+    const QStringList chinese = headings();
+    LanguageManager::instance().select(QStringLiteral("Lang\\English"), QStringLiteral("English"));
+    ui::reapplyWindowPacks();
+    QCOMPARE(chinese, QStringList({"", "内存位置", "文件名", "文件大小"}));
+    QCOMPARE(ui::findControl<QPushButton>(form.get(), QStringLiteral("btn_file_manager_read_memory"))->text(),
+             QStringLiteral("Read memory"));
 }
 
 void FileManagerTest::droppedFileIsDownloaded()
