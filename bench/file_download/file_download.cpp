@@ -50,7 +50,7 @@ double elapsedMs(const QElapsedTimer &timer)
 double bareDownload(const QString &address, const QByteArray &data)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
+    sockaddr_in to {};
     to.sin_family = AF_INET;
     to.sin_port = htons(CDeviceInterface::printerTcpPort);
     ::inet_pton(AF_INET, qPrintable(address), &to.sin_addr);
@@ -59,10 +59,10 @@ double bareDownload(const QString &address, const QByteArray &data)
             ::close(fd);
         return -1;
     }
-    timeval wait{2, 0};
+    timeval wait { 2, 0 };
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    const QByteArray bytes = protocol::commandBytes(protocol::downloadHeader(place, name, data.size())) + data + "\r\n"
-                             + freeQuery;
+    const QByteArray bytes
+        = protocol::commandBytes(protocol::downloadHeader(place, name, data.size())) + data + "\r\n" + freeQuery;
     QElapsedTimer timer;
     timer.start();
     bool ok = true;
@@ -91,7 +91,7 @@ int main(int argc, char *argv[])
     const int runs = std::max(1, argc > 1 ? QByteArray(argv[1]).toInt() : 10);
 
     SimPrinterProcess sim;
-    if (!sim.start(QStringLiteral(SIM_EXECUTABLE), {QStringLiteral("--card-kb"), QStringLiteral("65536")})) {
+    if (!sim.start(QStringLiteral(SIM_EXECUTABLE), { QStringLiteral("--card-kb"), QStringLiteral("65536") })) {
         std::fprintf(stderr, "file_download: the simulated printer did not start: %s\n", qPrintable(sim.errorText()));
         return 1;
     }
@@ -146,22 +146,22 @@ int main(int argc, char *argv[])
     jobs::JobContext progress;
     QElapsedTimer timer;
     timer.start();
-    const file_manager::DownloadOutcome outcome = file_manager::downloadFile(port, {path, place, name}, progress);
+    const file_manager::DownloadOutcome outcome = file_manager::downloadFile(port, { path, place, name }, progress);
     const double jobMs = elapsedMs(timer);
 
     const double program = median(programMs);
     const double bare = median(bareMs);
     const double mib = double(fileSize) / (1024.0 * 1024.0);
     std::printf("4 MiB download to the simulated printer at %s:9100 over loopback TCP, %d runs (median)\n",
-                qPrintable(sim.address()), runs);
+        qPrintable(sim.address()), runs);
     std::printf("  program (file read block by block, 8192-byte writes through the port object): %.1f ms, %.0f MiB/s\n",
-                program, mib / (program / 1000.0));
+        program, mib / (program / 1000.0));
     std::printf("  bare socket write of the same bytes:                                       %.1f ms, %.0f MiB/s\n",
-                bare, mib / (bare / 1000.0));
+        bare, mib / (bare / 1000.0));
     std::printf("  overhead of the program: %+.1f %% (target: under 20 %%)\n", (program / bare - 1.0) * 100.0);
     std::printf("  the whole job once, with its read for a refusal: %.1f ms (%s); the read waits up to %u ms on a "
                 "network port when the printer stays silent\n",
-                jobMs, outcome.status == file_manager::DownloadStatus::Sent ? "stored" : "not stored",
-                unsigned(CDeviceInterface::netReadTimeoutMs));
+        jobMs, outcome.status == file_manager::DownloadStatus::Sent ? "stored" : "not stored",
+        unsigned(CDeviceInterface::netReadTimeoutMs));
     return 0;
 }

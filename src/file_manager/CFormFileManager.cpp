@@ -25,10 +25,10 @@ using protocol::MemoryPlace;
 
 namespace {
 
-const QList<grids::GridColumn> columns{{40, 0}, {100, 1}, {260, 2}, {0, 3}};
+const QList<grids::GridColumn> columns { { 40, 0 }, { 100, 1 }, { 260, 2 }, { 0, 3 } };
 
-constexpr MemoryPlace places[] = {MemoryPlace::Dram, MemoryPlace::Flash, MemoryPlace::Card};
-constexpr const char *optionNames[] = {"chk_file_manager_dram", "chk_file_manager_flash", "chk_file_manager_card"};
+constexpr MemoryPlace places[] = { MemoryPlace::Dram, MemoryPlace::Flash, MemoryPlace::Card };
+constexpr const char *optionNames[] = { "chk_file_manager_dram", "chk_file_manager_flash", "chk_file_manager_card" };
 
 int indexOf(MemoryPlace place)
 {
@@ -45,13 +45,13 @@ PlaceMemory memoryOf(const PrinterParameters &p, MemoryPlace place)
 {
     switch (place) {
     case MemoryPlace::Dram:
-        return {p.dramTotal, p.dramFree, p.dramFiles};
+        return { p.dramTotal, p.dramFree, p.dramFiles };
     case MemoryPlace::Flash:
-        return {p.flashTotal, p.flashFree, p.flashFiles};
+        return { p.flashTotal, p.flashFree, p.flashFiles };
     case MemoryPlace::Card:
         break;
     }
-    return {p.cardTotal, p.cardFree, p.cardFiles};
+    return { p.cardTotal, p.cardFree, p.cardFiles };
 }
 
 // A local file of a drag, when it carries exactly one.
@@ -80,7 +80,7 @@ CFormFileManager::CFormFileManager(CApp &app, QWidget *parent)
         m_options[i] = ui::findControl<QRadioButton>(this, QString::fromLatin1(optionNames[i]));
         if (m_options[i])
             connect(m_options[i], &QRadioButton::toggled, this,
-                    [this, i](bool checked) { onPlaceToggled(places[i], checked); });
+                [this, i](bool checked) { onPlaceToggled(places[i], checked); });
     }
     m_grid = ui::findControl<QTableWidget>(this, QStringLiteral("grid_memory"));
     m_total = ui::findControl<QLineEdit>(this, QStringLiteral("edit_file_manager_total_memory_size"));
@@ -97,19 +97,19 @@ CFormFileManager::CFormFileManager(CApp &app, QWidget *parent)
         const char *name;
         void (CFormFileManager::*slot)();
     } buttons[] = {
-        {"btn_file_manager_read_memory", &CFormFileManager::readMemory},
-        {"btn_file_manager_delete_file", &CFormFileManager::deleteFile},
-        {"btn_file_manager_delete_all_file", &CFormFileManager::deleteAllFiles},
-        {"btn_file_manager_brower_file", &CFormFileManager::browseFile},
-        {"btn_file_manager_download_file", &CFormFileManager::downloadFile},
+        { "btn_file_manager_read_memory", &CFormFileManager::readMemory },
+        { "btn_file_manager_delete_file", &CFormFileManager::deleteFile },
+        { "btn_file_manager_delete_all_file", &CFormFileManager::deleteAllFiles },
+        { "btn_file_manager_brower_file", &CFormFileManager::browseFile },
+        { "btn_file_manager_download_file", &CFormFileManager::downloadFile },
     };
     for (const auto &button : buttons) {
         if (auto *control = ui::findControl<QPushButton>(this, QString::fromLatin1(button.name)))
             connect(control, &QPushButton::clicked, this, button.slot);
     }
 
-    const qint32 stored = m_app.settings().readInt(QString::fromLatin1(settingsSection), QString::fromLatin1(placeKey),
-                                                   indexOf(MemoryPlace::Flash));
+    const qint32 stored = m_app.settings().readInt(
+        QString::fromLatin1(settingsSection), QString::fromLatin1(placeKey), indexOf(MemoryPlace::Flash));
     selectPlace(stored == 0 ? MemoryPlace::Dram : stored == 1 ? MemoryPlace::Flash : MemoryPlace::Card);
 }
 
@@ -164,14 +164,14 @@ void CFormFileManager::readMemory()
     CApp &app = m_app;
     QPointer<CFormFileManager> form(this);
     runJob(jobs::TaskCode::ReadMemory,
-           jobs::makeJob(
-               [&app, place](jobs::JobContext &context) {
-                   file_manager::readMemory(app.device(), app.parameters(), place, context);
-               },
-               [form, place] {
-                   if (form)
-                       form->showMemory(place);
-               }));
+        jobs::makeJob(
+            [&app, place](jobs::JobContext &context) {
+                file_manager::readMemory(app.device(), app.parameters(), place, context);
+            },
+            [form, place] {
+                if (form)
+                    form->showMemory(place);
+            }));
 }
 
 void CFormFileManager::showMemory(MemoryPlace place)
@@ -189,7 +189,7 @@ void CFormFileManager::showMemory(MemoryPlace place)
     m_grid->setRowCount(0);
     const QString word = protocol::placeWord(place);
     for (const FileEntry &file : memory.files) {
-        const int row = grids::appendRow(m_grid, columns, {QString(), word, file.name, QString()});
+        const int row = grids::appendRow(m_grid, columns, { QString(), word, file.name, QString() });
         m_grid->item(row, Size)->setData(Qt::DisplayRole, file.size);
     }
     m_grid->setSortingEnabled(true);
@@ -209,35 +209,35 @@ void CFormFileManager::deleteFile()
     CApp &app = m_app;
     QPointer<QTableWidget> grid(m_grid);
     runJob(jobs::TaskCode::DeleteFiles,
-           jobs::makeJob([&app, place = *place,
-                          name](jobs::JobContext &) { return protocol::deleteFile(app.device(), place, name); },
-                         [grid, nameItem](bool deleted) {
-                             if (deleted && grid)
-                                 grid->removeRow(nameItem->row());
-                         }));
+        jobs::makeJob([&app, place = *place, name](
+                          jobs::JobContext &) { return protocol::deleteFile(app.device(), place, name); },
+            [grid, nameItem](bool deleted) {
+                if (deleted && grid)
+                    grid->removeRow(nameItem->row());
+            }));
 }
 
 void CFormFileManager::deleteAllFiles()
 {
-    if (prompts().showMessage(window(), translate(QStringLiteral("是否删除所有文件？")), translate(QStringLiteral("警告")),
-                              Prompts::Buttons::OkCancel, Prompts::Icon::Warning)
+    if (prompts().showMessage(window(), translate(QStringLiteral("是否删除所有文件？")),
+            translate(QStringLiteral("警告")), Prompts::Buttons::OkCancel, Prompts::Icon::Warning)
         != Prompts::Ok)
         return;
     const MemoryPlace place = selectedPlace();
     CApp &app = m_app;
     QPointer<QTableWidget> grid(m_grid);
     runJob(jobs::TaskCode::DeleteFiles,
-           jobs::makeJob([&app, place](jobs::JobContext &) { return protocol::deleteAllFiles(app.device(), place); },
-                         [grid](bool deleted) {
-                             if (deleted && grid)
-                                 grid->setRowCount(0);
-                         }));
+        jobs::makeJob([&app, place](jobs::JobContext &) { return protocol::deleteAllFiles(app.device(), place); },
+            [grid](bool deleted) {
+                if (deleted && grid)
+                    grid->setRowCount(0);
+            }));
 }
 
 void CFormFileManager::browseFile()
 {
     const QString path = prompts().openFileName(this, translate(QStringLiteral("选择要下载的文件")), QString(),
-                                                translate(QStringLiteral("所有文件")) + QStringLiteral(" (*)"));
+        translate(QStringLiteral("所有文件")) + QStringLiteral(" (*)"));
     if (!path.isEmpty())
         chooseFile(path);
 }
@@ -257,8 +257,8 @@ void CFormFileManager::downloadFile()
 {
     CDlgProcess dialog(this);
     dialog.setTaskCode(jobs::TaskCode::DownloadFile);
-    dialog.setTexts({m_path ? m_path->text() : QString(), m_downloadPlace ? m_downloadPlace->text() : QString(),
-                     m_name ? m_name->text() : QString()});
+    dialog.setTexts({ m_path ? m_path->text() : QString(), m_downloadPlace ? m_downloadPlace->text() : QString(),
+        m_name ? m_name->text() : QString() });
     dialog.exec();
 }
 
@@ -288,24 +288,22 @@ void CFormFileManager::dropEvent(QDropEvent *event)
 void registerFileManager(CApp &app)
 {
     CMainFrame::registerPage(QStringLiteral("FormFileManager"),
-                             [](CApp &app, QWidget *parent) { return new CFormFileManager(app, parent); });
+        [](CApp &app, QWidget *parent) { return new CFormFileManager(app, parent); });
     CDlgProcess::registerTask(jobs::TaskCode::ReadMemory, &CFormFileManager::takeJob);
     CDlgProcess::registerTask(jobs::TaskCode::DeleteFiles, &CFormFileManager::takeJob);
     CDlgProcess::registerTask(jobs::TaskCode::DownloadFile, [&app](CDlgProcess &dialog) {
         const std::array<QString, 3> &texts = dialog.texts();
-        const file_manager::DownloadRequest request{texts[0], texts[1], texts[2]};
+        const file_manager::DownloadRequest request { texts[0], texts[1], texts[2] };
         QPointer<QWidget> caller(dialog.caller());
         return jobs::makeJob(
-            [&app, request](jobs::JobContext &context) {
-                return file_manager::downloadFile(app.device(), request, context);
-            },
+            [&app, request](
+                jobs::JobContext &context) { return file_manager::downloadFile(app.device(), request, context); },
             [caller](const file_manager::DownloadOutcome &outcome) {
                 if (outcome.status != file_manager::DownloadStatus::Refused)
                     return;
                 prompts().showMessage(caller ? caller->window() : nullptr,
-                                      translate(QStringLiteral("打印机拒绝了文件：")) + outcome.reply,
-                                      translate(QStringLiteral("下载文件")), Prompts::Buttons::Ok,
-                                      Prompts::Icon::Warning);
+                    translate(QStringLiteral("打印机拒绝了文件：")) + outcome.reply,
+                    translate(QStringLiteral("下载文件")), Prompts::Buttons::Ok, Prompts::Icon::Warning);
             });
     });
 }

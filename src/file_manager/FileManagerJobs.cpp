@@ -9,8 +9,8 @@
 
 namespace file_manager {
 
-void readMemory(CDeviceInterface &port, PrinterParameters &params, protocol::MemoryPlace place,
-                jobs::JobProgress &progress)
+void readMemory(
+    CDeviceInterface &port, PrinterParameters &params, protocol::MemoryPlace place, jobs::JobProgress &progress)
 {
     protocol::discardInput(port);
     progress.setMaximum(3);
@@ -50,8 +50,8 @@ DownloadOutcome downloadFile(CDeviceInterface &port, const DownloadRequest &requ
     }
     DownloadOutcome outcome;
     outcome.status = protocol::downloadFile(port, request.placeWord, request.name, file, size, progress)
-                         ? DownloadStatus::Sent
-                         : DownloadStatus::ReadFailed;
+        ? DownloadStatus::Sent
+        : DownloadStatus::ReadFailed;
     if (outcome.status == DownloadStatus::ReadFailed)
         CDeviceInterface::LogLine(QStringLiteral("Load file failed while sending; the rest was sent as zero bytes."));
     if (const std::optional<QString> reply = protocol::readDownloadReply(port, request.placeWord)) {

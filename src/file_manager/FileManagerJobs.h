@@ -14,8 +14,8 @@ namespace file_manager {
 
 // Size, free space and file list of one place into params, after dropping any
 // reply an earlier exchange left unread. The position counts the three queries.
-void readMemory(CDeviceInterface &port, PrinterParameters &params, protocol::MemoryPlace place,
-                jobs::JobProgress &progress);
+void readMemory(
+    CDeviceInterface &port, PrinterParameters &params, protocol::MemoryPlace place, jobs::JobProgress &progress);
 
 // The printer takes a name up to the header's next comma and reads a quote as
 // the start of a quoted name; control characters end the header line.
@@ -24,14 +24,14 @@ bool isDownloadName(const QString &name);
 struct DownloadRequest {
     QString path;
     QString placeWord; // "DRAM", "FLASH" or "CARD"
-    QString name;      // the name in the printer
+    QString name; // the name in the printer
 };
 
 enum class DownloadStatus {
-    Sent,       // every byte went out and the printer raised no objection
-    NotSent,    // a bad name or an unreadable or empty file: nothing was written
+    Sent, // every byte went out and the printer raised no objection
+    NotSent, // a bad name or an unreadable or empty file: nothing was written
     ReadFailed, // the file gave less than its size while it was sent
-    Refused,    // the printer answered with an error line
+    Refused, // the printer answered with an error line
 };
 
 struct DownloadOutcome {

@@ -95,9 +95,9 @@ void FileManagerTest::initTestCase()
 
 void FileManagerTest::init()
 {
-    for (MemoryPlace place : {MemoryPlace::Dram, MemoryPlace::Flash, MemoryPlace::Card})
+    for (MemoryPlace place : { MemoryPlace::Dram, MemoryPlace::Flash, MemoryPlace::Card })
         protocol::deleteAllFiles(m_checker, place);
-    for (MemoryPlace place : {MemoryPlace::Dram, MemoryPlace::Flash, MemoryPlace::Card})
+    for (MemoryPlace place : { MemoryPlace::Dram, MemoryPlace::Flash, MemoryPlace::Card })
         QVERIFY(storedFiles(place).isEmpty());
 }
 
@@ -113,7 +113,7 @@ QPushButton *FileManagerTest::button(QWidget *form, const char *name) const
 
 void FileManagerTest::selectPlace(CFormFileManager &form, MemoryPlace place)
 {
-    const char *names[] = {"chk_file_manager_dram", "chk_file_manager_flash", "chk_file_manager_card"};
+    const char *names[] = { "chk_file_manager_dram", "chk_file_manager_flash", "chk_file_manager_card" };
     ui::findControl<QRadioButton>(&form, QString::fromLatin1(names[int(place)]))->click();
 }
 
@@ -131,7 +131,9 @@ QList<FileEntry> FileManagerTest::storedFiles(MemoryPlace place)
     PrinterParameters params;
     if (!protocol::queryFileList(m_checker, params, place))
         qWarning("file list query failed");
-    return place == MemoryPlace::Dram ? params.dramFiles : place == MemoryPlace::Flash ? params.flashFiles : params.cardFiles;
+    return place == MemoryPlace::Dram ? params.dramFiles
+        : place == MemoryPlace::Flash ? params.flashFiles
+                                      : params.cardFiles;
 }
 
 QString FileManagerTest::writeFile(const QString &name, qsizetype size)
@@ -151,10 +153,14 @@ void FileManagerTest::startSelectsTheStoredPlace_data()
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("word");
     QTest::addColumn<int>("written");
-    QTest::newRow("first start") << -1 << "chk_file_manager_flash" << "FLASH" << 1;
-    QTest::newRow("0") << 0 << "chk_file_manager_dram" << "DRAM" << 0;
-    QTest::newRow("2") << 2 << "chk_file_manager_card" << "CARD" << 2;
-    QTest::newRow("7") << 7 << "chk_file_manager_card" << "CARD" << 2;
+    QTest::newRow("first start") << -1 << "chk_file_manager_flash"
+                                 << "FLASH" << 1;
+    QTest::newRow("0") << 0 << "chk_file_manager_dram"
+                       << "DRAM" << 0;
+    QTest::newRow("2") << 2 << "chk_file_manager_card"
+                       << "CARD" << 2;
+    QTest::newRow("7") << 7 << "chk_file_manager_card"
+                       << "CARD" << 2;
 }
 
 void FileManagerTest::startSelectsTheStoredPlace()
@@ -182,9 +188,12 @@ void FileManagerTest::readMemoryFillsSizesAndRows_data()
     QTest::addColumn<int>("place");
     QTest::addColumn<QString>("word");
     QTest::addColumn<QString>("total");
-    QTest::newRow("DRAM") << int(MemoryPlace::Dram) << "DRAM" << "1024";
-    QTest::newRow("FLASH") << int(MemoryPlace::Flash) << "FLASH" << "4096";
-    QTest::newRow("CARD") << int(MemoryPlace::Card) << "CARD" << "16384";
+    QTest::newRow("DRAM") << int(MemoryPlace::Dram) << "DRAM"
+                          << "1024";
+    QTest::newRow("FLASH") << int(MemoryPlace::Flash) << "FLASH"
+                           << "4096";
+    QTest::newRow("CARD") << int(MemoryPlace::Card) << "CARD"
+                          << "16384";
 }
 
 void FileManagerTest::readMemoryFillsSizesAndRows()
@@ -201,16 +210,19 @@ void FileManagerTest::readMemoryFillsSizesAndRows()
     // A file in another place does not show.
     putFile(where == MemoryPlace::Dram ? MemoryPlace::Flash : MemoryPlace::Dram, QStringLiteral("OTHER"), 5);
     button(form.get(), "btn_file_manager_read_memory")->click();
-    QTEST(ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_total_memory_size"))->text(), "total");
+    QTEST(
+        ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_total_memory_size"))->text(), "total");
     PrinterParameters params;
     QVERIFY(protocol::queryFreeSpace(m_checker, params, where));
-    const qint32 free = where == MemoryPlace::Dram ? params.dramFree : where == MemoryPlace::Flash ? params.flashFree : params.cardFree;
+    const qint32 free = where == MemoryPlace::Dram ? params.dramFree
+        : where == MemoryPlace::Flash              ? params.flashFree
+                                                   : params.cardFree;
     QCOMPARE(ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_valid_memory_size"))->text(),
-             QString::number(free));
-    QCOMPARE(column(form->grid(), CFormFileManager::Place), QStringList({word, word}));
-    QCOMPARE(column(form->grid(), CFormFileManager::Name), QStringList({"B.BAS", "A.PCX"}));
-    QCOMPARE(column(form->grid(), CFormFileManager::Size), QStringList({"3000", "200"}));
-    QCOMPARE(column(form->grid(), CFormFileManager::RowMark), QStringList({"", ""}));
+        QString::number(free));
+    QCOMPARE(column(form->grid(), CFormFileManager::Place), QStringList({ word, word }));
+    QCOMPARE(column(form->grid(), CFormFileManager::Name), QStringList({ "B.BAS", "A.PCX" }));
+    QCOMPARE(column(form->grid(), CFormFileManager::Size), QStringList({ "3000", "200" }));
+    QCOMPARE(column(form->grid(), CFormFileManager::RowMark), QStringList({ "", "" }));
 }
 
 void FileManagerTest::readMemoryIgnoresAStaleReply()
@@ -222,7 +234,7 @@ void FileManagerTest::readMemoryIgnoresAStaleReply()
     QTest::qWait(100);
     button(form.get(), "btn_file_manager_read_memory")->click();
     QCOMPARE(ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_total_memory_size"))->text(),
-             QStringLiteral("1024"));
+        QStringLiteral("1024"));
 }
 
 void FileManagerTest::deleteOneRemovesTheFileOfItsRow()
@@ -244,7 +256,7 @@ void FileManagerTest::deleteOneRemovesTheFileOfItsRow()
     form->grid()->selectRow(0);
     button(form.get(), "btn_file_manager_delete_file")->click();
     QVERIFY(log.lines().value(0).startsWith(QStringLiteral("Write: KILL A,\"SAME.TXT\"[CRLF]")));
-    QCOMPARE(column(form->grid(), CFormFileManager::Name), QStringList{"KEEP.TXT"});
+    QCOMPARE(column(form->grid(), CFormFileManager::Name), QStringList { "KEEP.TXT" });
     QCOMPARE(storedFiles(MemoryPlace::Dram).size(), 1);
     QCOMPARE(storedFiles(MemoryPlace::Dram).first().name, QStringLiteral("KEEP.TXT"));
     QCOMPARE(storedFiles(MemoryPlace::Flash).size(), 1);
@@ -271,7 +283,7 @@ void FileManagerTest::deleteAll()
     prompts.answers.enqueue(answer);
     TrafficLogRecorder log;
     button(form.get(), "btn_file_manager_delete_all_file")->click();
-    QCOMPARE(prompts.askedTexts, QStringList{"Delete all files?"});
+    QCOMPARE(prompts.askedTexts, QStringList { "Delete all files?" });
     QCOMPARE(form->grid()->rowCount(), rowsLeft);
     if (answer == Prompts::Cancel)
         QVERIFY(log.lines().isEmpty());
@@ -285,12 +297,12 @@ void FileManagerTest::browseTakesNameAndSizeFromTheFileSystem()
     const QString path = writeFile(QStringLiteral("README"), 1234); // no dot in the name
     prompts.fileNames.enqueue(path);
     button(form.get(), "btn_file_manager_brower_file")->click();
-    QCOMPARE(prompts.askedTexts, QStringList{"Choose the file to download"});
+    QCOMPARE(prompts.askedTexts, QStringList { "Choose the file to download" });
     QCOMPARE(ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_path"))->text(), path);
     QCOMPARE(ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_name"))->text(),
-             QStringLiteral("README"));
+        QStringLiteral("README"));
     QCOMPARE(ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_size"))->text(),
-             QStringLiteral("1234"));
+        QStringLiteral("1234"));
     button(form.get(), "btn_file_manager_brower_file")->click(); // cancelled: the fields stay
     QCOMPARE(ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_path"))->text(), path);
 }
@@ -312,11 +324,11 @@ void FileManagerTest::downloadStoresEveryByte()
     RecordingProgress progress;
     TrafficLogRecorder log;
     const file_manager::DownloadOutcome outcome = file_manager::downloadFile(
-        m_app->device(), {path, QStringLiteral("FLASH"), QStringLiteral("BLOCK.BIN")}, progress);
+        m_app->device(), { path, QStringLiteral("FLASH"), QStringLiteral("BLOCK.BIN") }, progress);
     QCOMPARE(outcome.status, file_manager::DownloadStatus::Sent);
-    RecordingProgress::Reports expected{{RecordingProgress::Report::Maximum, blocks}};
+    RecordingProgress::Reports expected { { RecordingProgress::Report::Maximum, blocks } };
     for (int block = 1; block <= blocks; ++block)
-        expected.append({RecordingProgress::Report::Position, block});
+        expected.append({ RecordingProgress::Report::Position, block });
     QCOMPARE(progress.reports, expected);
     const QList<FileEntry> stored = storedFiles(MemoryPlace::Flash);
     QCOMPARE(stored.size(), 1);
@@ -327,7 +339,8 @@ void FileManagerTest::downloadStoresEveryByte()
     auto form = makeForm();
     selectPlace(*form, MemoryPlace::Dram);
     ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_path"))->setText(path);
-    ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_name"))->setText(QStringLiteral("TYPED"));
+    ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_name"))
+        ->setText(QStringLiteral("TYPED"));
     button(form.get(), "btn_file_manager_download_file")->click();
     QCOMPARE(storedFiles(MemoryPlace::Dram).value(0).name, QStringLiteral("TYPED"));
     QCOMPARE(storedFiles(MemoryPlace::Dram).value(0).size, size);
@@ -340,8 +353,10 @@ void FileManagerTest::refusalIsShownAndTheNextReadIsRight_data()
     QTest::addColumn<int>("size");
     QTest::addColumn<QString>("reply");
     QTest::addColumn<QString>("total");
-    QTest::newRow("DRAM full") << "" << int(MemoryPlace::Dram) << 1100 * 1024 << "ERROR: DRAM FULL" << "1024";
-    QTest::newRow("no card") << "--no-card" << int(MemoryPlace::Card) << 100 << "ERROR: NO CARD" << "0";
+    QTest::newRow("DRAM full") << "" << int(MemoryPlace::Dram) << 1100 * 1024 << "ERROR: DRAM FULL"
+                               << "1024";
+    QTest::newRow("no card") << "--no-card" << int(MemoryPlace::Card) << 100 << "ERROR: NO CARD"
+                             << "0";
 }
 
 void FileManagerTest::refusalIsShownAndTheNextReadIsRight()
@@ -352,7 +367,7 @@ void FileManagerTest::refusalIsShownAndTheNextReadIsRight()
     QFETCH(QString, reply);
     SimPrinterProcess otherSim;
     if (!simSwitch.isEmpty()) {
-        QVERIFY2(otherSim.start(QStringLiteral(SIM_EXECUTABLE), {simSwitch}), qPrintable(otherSim.errorText()));
+        QVERIFY2(otherSim.start(QStringLiteral(SIM_EXECUTABLE), { simSwitch }), qPrintable(otherSim.errorText()));
         m_app->device().Close();
         QVERIFY(otherSim.connectPort(m_app->device()));
     }
@@ -360,11 +375,12 @@ void FileManagerTest::refusalIsShownAndTheNextReadIsRight()
     selectPlace(*form, MemoryPlace(place));
     ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_path"))
         ->setText(writeFile(QStringLiteral("big.bin"), size));
-    ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_name"))->setText(QStringLiteral("BIG"));
+    ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_name"))
+        ->setText(QStringLiteral("BIG"));
     ScriptedPrompts prompts;
     TrafficLogRecorder log;
     button(form.get(), "btn_file_manager_download_file")->click();
-    QCOMPARE(prompts.askedTexts, QStringList{"The printer refused the file: " + reply});
+    QCOMPARE(prompts.askedTexts, QStringList { "The printer refused the file: " + reply });
     QVERIFY(log.lines().contains("Download refused by the printer: " + reply));
     button(form.get(), "btn_file_manager_read_memory")->click();
     const QString total
@@ -382,7 +398,8 @@ void FileManagerTest::nameWithACommaIsRefused()
     auto form = makeForm();
     ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_path"))
         ->setText(writeFile(QStringLiteral("comma.txt"), 10));
-    ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_name"))->setText(QStringLiteral("A,B"));
+    ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_file_name"))
+        ->setText(QStringLiteral("A,B"));
     TrafficLogRecorder log;
     button(form.get(), "btn_file_manager_download_file")->click();
     QCOMPARE(log.lines().size(), 1);
@@ -399,15 +416,15 @@ void FileManagerTest::gridSortsByNameAndSize()
     selectPlace(*form, MemoryPlace::Dram);
     button(form.get(), "btn_file_manager_read_memory")->click();
     QTableWidget *grid = form->grid();
-    QCOMPARE(column(grid, CFormFileManager::Name), QStringList({"B", "C", "A"})); // as the printer lists them
+    QCOMPARE(column(grid, CFormFileManager::Name), QStringList({ "B", "C", "A" })); // as the printer lists them
     grid->sortItems(CFormFileManager::Size, Qt::AscendingOrder);
-    QCOMPARE(column(grid, CFormFileManager::Size), QStringList({"3", "20", "100"})); // by number, not text
+    QCOMPARE(column(grid, CFormFileManager::Size), QStringList({ "3", "20", "100" })); // by number, not text
     grid->sortItems(CFormFileManager::Name, Qt::DescendingOrder);
-    QCOMPARE(column(grid, CFormFileManager::Name), QStringList({"C", "B", "A"}));
+    QCOMPARE(column(grid, CFormFileManager::Name), QStringList({ "C", "B", "A" }));
     // Deleting a sorted row still deletes its own file.
     grid->selectRow(2);
     button(form.get(), "btn_file_manager_delete_file")->click();
-    QCOMPARE(column(grid, CFormFileManager::Name), QStringList({"C", "B"}));
+    QCOMPARE(column(grid, CFormFileManager::Name), QStringList({ "C", "B" }));
     const QList<FileEntry> stored = storedFiles(MemoryPlace::Dram);
     QCOMPARE(stored.size(), 2);
     QVERIFY(std::none_of(stored.begin(), stored.end(), [](const FileEntry &f) { return f.name == u"A"; }));
@@ -422,15 +439,15 @@ void FileManagerTest::gridHeadingsFollowTheLanguage()
             texts.append(form->grid()->horizontalHeaderItem(column)->text());
         return texts;
     };
-    QCOMPARE(headings(), QStringList({"", "Memory place", "File name", "File size"}));
+    QCOMPARE(headings(), QStringList({ "", "Memory place", "File name", "File size" }));
     LanguageManager::instance().select(QStringLiteral("Lang\\ChineseSimplified"), QStringLiteral("ChineseSimplified"));
     ui::reapplyWindowPacks();
     const QStringList chinese = headings();
     LanguageManager::instance().select(QStringLiteral("Lang\\English"), QStringLiteral("English"));
     ui::reapplyWindowPacks();
-    QCOMPARE(chinese, QStringList({"", "内存位置", "文件名", "文件大小"}));
+    QCOMPARE(chinese, QStringList({ "", "内存位置", "文件名", "文件大小" }));
     QCOMPARE(ui::findControl<QPushButton>(form.get(), QStringLiteral("btn_file_manager_read_memory"))->text(),
-             QStringLiteral("Read memory"));
+        QStringLiteral("Read memory"));
 }
 
 void FileManagerTest::droppedFileIsDownloaded()
@@ -438,7 +455,7 @@ void FileManagerTest::droppedFileIsDownloaded()
     auto form = makeForm();
     selectPlace(*form, MemoryPlace::Card);
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(writeFile(QStringLiteral("dropped.prn"), 300))});
+    mime.setUrls({ QUrl::fromLocalFile(writeFile(QStringLiteral("dropped.prn"), 300)) });
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form.get(), &enter);
     QVERIFY(enter.isAccepted());

@@ -22,15 +22,14 @@ private Q_SLOTS:
     {
         ScriptedPort port;
         RecordingProgress progress;
-        const DownloadOutcome outcome
-            = downloadFile(port, {writeFile("logo", "12345"), QStringLiteral("FLASH"), QStringLiteral("TEST.TXT")},
-                           progress);
+        const DownloadOutcome outcome = downloadFile(
+            port, { writeFile("logo", "12345"), QStringLiteral("FLASH"), QStringLiteral("TEST.TXT") }, progress);
         QCOMPARE(outcome.status, DownloadStatus::Sent);
-        QCOMPARE(port.writes(), (QList<QByteArray>{"DOWNLOAD F,TEST.TXT,5,", "12345", "\r\n"}));
+        QCOMPARE(port.writes(), (QList<QByteArray> { "DOWNLOAD F,TEST.TXT,5,", "12345", "\r\n" }));
         // One read for a refusal, with the wait of the place's storage queries.
-        QCOMPARE(port.readWaits(), QList<quint32>{2000});
+        QCOMPARE(port.readWaits(), QList<quint32> { 2000 });
         using R = RecordingProgress::Report;
-        QCOMPARE(progress.reports, (RecordingProgress::Reports{{R::Maximum, 1}, {R::Position, 1}}));
+        QCOMPARE(progress.reports, (RecordingProgress::Reports { { R::Maximum, 1 }, { R::Position, 1 } }));
     }
 
     void refusalIsTheOutcomeAndALogLine()
@@ -39,8 +38,8 @@ private Q_SLOTS:
         port.answer("\r\n", "ERROR: NO CARD\r\n");
         RecordingProgress progress;
         TrafficLogRecorder log;
-        const DownloadOutcome outcome
-            = downloadFile(port, {writeFile("f1", "0123456789"), QStringLiteral("CARD"), QStringLiteral("F1")}, progress);
+        const DownloadOutcome outcome = downloadFile(
+            port, { writeFile("f1", "0123456789"), QStringLiteral("CARD"), QStringLiteral("F1") }, progress);
         QCOMPARE(outcome.status, DownloadStatus::Refused);
         QCOMPARE(outcome.reply, QStringLiteral("ERROR: NO CARD"));
         QCOMPARE(port.writes().first(), QByteArray("DOWNLOAD E,F1,10,"));
@@ -59,9 +58,13 @@ private Q_SLOTS:
         QTest::newRow("double quote") << file << "A\"B" << badName.arg("A\"B");
         QTest::newRow("tab") << file << "A\tB" << badName.arg("A\tB");
         QTest::newRow("empty name") << file << "" << badName.arg("");
-        QTest::newRow("empty path") << "" << "A.TXT" << "Load file failed.";
-        QTest::newRow("missing file") << m_dir.filePath("missing") << "A.TXT" << "Load file failed.";
-        QTest::newRow("empty file") << writeFile("empty", "") << "A.TXT" << "Load file failed. Size is 0.";
+        QTest::newRow("empty path") << ""
+                                    << "A.TXT"
+                                    << "Load file failed.";
+        QTest::newRow("missing file") << m_dir.filePath("missing") << "A.TXT"
+                                      << "Load file failed.";
+        QTest::newRow("empty file") << writeFile("empty", "") << "A.TXT"
+                                    << "Load file failed. Size is 0.";
     }
     void nothingIsSentForABadNameOrFile()
     {
@@ -70,7 +73,7 @@ private Q_SLOTS:
         ScriptedPort port;
         RecordingProgress progress;
         TrafficLogRecorder log;
-        QCOMPARE(downloadFile(port, {path, QStringLiteral("FLASH"), name}, progress).status, DownloadStatus::NotSent);
+        QCOMPARE(downloadFile(port, { path, QStringLiteral("FLASH"), name }, progress).status, DownloadStatus::NotSent);
         QVERIFY(port.writes().isEmpty());
         QVERIFY(port.readWaits().isEmpty());
         QTEST(log.lines().join(u'\n'), "logLine");
