@@ -228,9 +228,12 @@ void CFormFileManager::deleteAllFiles()
     QPointer<QTableWidget> grid(m_grid);
     runJob(jobs::TaskCode::DeleteFiles,
         jobs::makeJob([&app, place](jobs::JobContext &) { return protocol::deleteAllFiles(app.device(), place); },
-            [grid](bool deleted) {
-                if (deleted && grid)
-                    grid->setRowCount(0);
+            [grid, word = protocol::placeWord(place)](bool deleted) {
+                // Rows of another place, listed before the option changed, stay.
+                for (int row = grid && deleted ? grid->rowCount() - 1 : -1; row >= 0; --row) {
+                    if (grids::cellText(grid, row, Place) == word)
+                        grid->removeRow(row);
+                }
             }));
 }
 

@@ -265,20 +265,26 @@ void FileManagerTest::deleteOneRemovesTheFileOfItsRow()
 void FileManagerTest::deleteAll_data()
 {
     QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("listed"); // the place read before the question, with the CARD option selected
     QTest::addColumn<int>("rowsLeft");
-    QTest::newRow("Cancel") << int(Prompts::Cancel) << 2;
-    QTest::newRow("OK") << int(Prompts::Ok) << 0;
+    QTest::addColumn<int>("cardFilesLeft");
+    QTest::newRow("Cancel") << int(Prompts::Cancel) << int(MemoryPlace::Card) << 2 << 2;
+    QTest::newRow("OK") << int(Prompts::Ok) << int(MemoryPlace::Card) << 0 << 0;
+    QTest::newRow("OK with DRAM listed") << int(Prompts::Ok) << int(MemoryPlace::Dram) << 1 << 0;
 }
 
 void FileManagerTest::deleteAll()
 {
     QFETCH(int, answer);
+    QFETCH(int, listed);
     QFETCH(int, rowsLeft);
     putFile(MemoryPlace::Card, QStringLiteral("ONE"), 10);
     putFile(MemoryPlace::Card, QStringLiteral("TWO"), 10);
+    putFile(MemoryPlace::Dram, QStringLiteral("RAM"), 10);
     auto form = makeForm();
-    selectPlace(*form, MemoryPlace::Card);
+    selectPlace(*form, MemoryPlace(listed));
     button(form.get(), "btn_file_manager_read_memory")->click();
+    selectPlace(*form, MemoryPlace::Card);
     ScriptedPrompts prompts;
     prompts.answers.enqueue(answer);
     TrafficLogRecorder log;
@@ -287,7 +293,8 @@ void FileManagerTest::deleteAll()
     QCOMPARE(form->grid()->rowCount(), rowsLeft);
     if (answer == Prompts::Cancel)
         QVERIFY(log.lines().isEmpty());
-    QCOMPARE(storedFiles(MemoryPlace::Card).size(), rowsLeft);
+    QTEST(int(storedFiles(MemoryPlace::Card).size()), "cardFilesLeft");
+    QCOMPARE(storedFiles(MemoryPlace::Dram).size(), 1);
 }
 
 void FileManagerTest::browseTakesNameAndSizeFromTheFileSystem()
