@@ -13,6 +13,9 @@ const char *workerOf(TaskCode code)
         return worker::sendFile;
     case TaskCode::DownloadFile:
         return worker::downloadFile;
+    case TaskCode::ReadMemory:
+    case TaskCode::DeleteFiles:
+        return worker::fileManager;
     default:
         return isBitFontTask(code) ? worker::bitFont : nullptr;
     }

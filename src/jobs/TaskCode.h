@@ -19,6 +19,10 @@ enum class TaskCode : qint32 {
     ExportBcf = 8,
     DownloadFont = 9,
     RenderSystemFont = 10,
+    // The file manager's exchanges on one memory place, which can wait on a
+    // silent printer for seconds.
+    ReadMemory = 11,
+    DeleteFiles = 12,
 };
 
 constexpr bool isBitFontTask(TaskCode code)
@@ -32,6 +36,7 @@ inline constexpr char readParameters[] = "CThreadReadParameters";
 inline constexpr char writeParameters[] = "CThreadWriteParameters";
 inline constexpr char sendFile[] = "CThreadSendFile";
 inline constexpr char downloadFile[] = "CThreadDownloadFile";
+inline constexpr char fileManager[] = "CThreadFileManager";
 inline constexpr char bitFont[] = "CThreadBitFont";
 inline constexpr char sensorCheck[] = "CThreadSensorCheck";
 inline constexpr char upgrade[] = "CThreadUpgrade";

@@ -1,7 +1,7 @@
 #include "port_dialogs/CDlgPortNet.h"
 
 #include "port_dialogs/CDlgModifyNetWork.h"
-#include "port_dialogs/GridColumns.h"
+#include "app/GridColumns.h"
 #include "platform/LocalAddresses.h"
 #include "ui/LayoutLoader.h"
 #include "ui/WindowChrome.h"
@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-using namespace port_dialogs;
+using namespace grids;
 
 namespace {
 

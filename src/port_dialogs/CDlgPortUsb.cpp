@@ -1,13 +1,13 @@
 #include "port_dialogs/CDlgPortUsb.h"
 
-#include "port_dialogs/GridColumns.h"
+#include "app/GridColumns.h"
 #include "ui/LayoutLoader.h"
 #include "ui/WindowChrome.h"
 
 #include <QPushButton>
 #include <QTableWidget>
 
-using namespace port_dialogs;
+using namespace grids;
 
 namespace {
 

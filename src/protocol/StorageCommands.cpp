@@ -5,6 +5,9 @@
 #include "protocol/PrinterParameters.h"
 #include "protocol/ReplyGrammar.h"
 
+#include <QBuffer>
+#include <QIODevice>
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -109,6 +112,15 @@ QString placeWord(MemoryPlace place)
     return QLatin1String(rowOf(place).word);
 }
 
+std::optional<MemoryPlace> placeOfWord(const QString &word)
+{
+    const auto row = std::find_if(std::begin(placeTable), std::end(placeTable),
+        [&word](const PlaceRow &r) { return word == QLatin1String(r.word); });
+    if (row == std::end(placeTable))
+        return std::nullopt;
+    return row->place;
+}
+
 quint32 placeWaitMs(MemoryPlace place)
 {
     return rowOf(place).waitMs;
@@ -172,25 +184,70 @@ bool deleteAllFiles(CDeviceInterface &port, MemoryPlace place)
 QString downloadHeader(const QString &placeWord, const QString &fileName, qint64 size)
 {
     QString header = QStringLiteral("DOWNLOAD ");
-    const auto row = std::find_if(std::begin(placeTable), std::end(placeTable),
-        [&placeWord](const PlaceRow &r) { return placeWord == QLatin1String(r.word); });
-    if (row != std::end(placeTable))
-        header += QLatin1Char(row->commandLetter) + QLatin1String(",");
+    if (const std::optional<MemoryPlace> place = placeOfWord(placeWord))
+        header += QLatin1Char(rowOf(*place).commandLetter) + QLatin1String(",");
     return header + fileName + QLatin1Char(',') + QString::number(size) + QLatin1Char(',');
 }
 
 void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
     jobs::JobProgress &progress)
 {
-    sendCommand(port, downloadHeader(placeWord, fileName, data.size()));
-    const qsizetype chunks = (data.size() + downloadChunkSize - 1) / downloadChunkSize;
+    const QByteArray bytes = QByteArray::fromRawData(data.data(), data.size());
+    QBuffer source;
+    source.setData(bytes);
+    source.open(QIODevice::ReadOnly);
+    downloadFile(port, placeWord, fileName, source, bytes.size(), progress);
+}
+
+bool downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QIODevice &source,
+    qint64 size, jobs::JobProgress &progress)
+{
+    sendCommand(port, downloadHeader(placeWord, fileName, size));
+    const qint64 chunks = (size + downloadChunkSize - 1) / downloadChunkSize;
     progress.setMaximum(static_cast<qint32>(chunks));
-    for (qsizetype chunk = 0; chunk < chunks; ++chunk) {
-        const qsizetype from = chunk * downloadChunkSize;
-        sendBytes(port, data.sliced(from, std::min<qsizetype>(downloadChunkSize, data.size() - from)));
-        progress.setPosition(static_cast<qint32>(chunk + 1));
+    QByteArray chunk(downloadChunkSize, Qt::Uninitialized);
+    bool complete = true;
+    for (qint64 index = 0; index < chunks; ++index) {
+        const qint64 length = std::min<qint64>(downloadChunkSize, size - index * downloadChunkSize);
+        qint64 filled = 0;
+        while (complete && filled < length) {
+            const qint64 count = source.read(chunk.data() + filled, length - filled);
+            if (count <= 0)
+                complete = false;
+            else
+                filled += count;
+        }
+        std::fill(chunk.begin() + filled, chunk.begin() + length, '\0');
+        sendBytes(port, QByteArrayView(chunk).first(length));
+        progress.setPosition(static_cast<qint32>(index + 1));
     }
     sendCommand(port, QStringLiteral("\r\n"));
+    return complete;
+}
+
+std::optional<QString> readDownloadReply(CDeviceInterface &port, const QString &placeWord)
+{
+    const std::optional<MemoryPlace> place = placeOfWord(placeWord);
+    std::array<char, replyBufferSize> buffer;
+    const qint32 count = port.Read(buffer.data(), replyBufferSize, place ? placeWaitMs(*place) : queryWaitMs);
+    if (count <= 0 || count > replyBufferSize)
+        return std::nullopt;
+    return replyText(QByteArrayView(buffer.data(), count)).trimmed();
+}
+
+qint64 discardInput(CDeviceInterface &port)
+{
+    // Bounded: a printer that never stops talking cannot hold the caller.
+    constexpr int maxReads = 64;
+    std::array<char, replyBufferSize> buffer;
+    qint64 dropped = 0;
+    for (int read = 0; read < maxReads; ++read) {
+        const qint32 count = port.Read(buffer.data(), replyBufferSize, 0);
+        if (count <= 0 || count > replyBufferSize)
+            break;
+        dropped += count;
+    }
+    return dropped;
 }
 
 } // namespace protocol

@@ -6,7 +6,10 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class CDeviceInterface;
+class QIODevice;
 struct FileEntry;
 struct PrinterParameters;
 
@@ -23,6 +26,7 @@ inline constexpr qint32 downloadChunkSize = 8192;
 
 // "DRAM", "FLASH" or "CARD".
 QString placeWord(MemoryPlace place);
+std::optional<MemoryPlace> placeOfWord(const QString &word);
 quint32 placeWaitMs(MemoryPlace place);
 
 bool queryTotalSize(CDeviceInterface &port, PrinterParameters &params, MemoryPlace place);
@@ -46,5 +50,18 @@ QString downloadHeader(const QString &placeWord, const QString &fileName, qint64
 // Errors go unnoticed by design: the traffic log shows what was written.
 void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
     jobs::JobProgress &progress);
+// The same with size bytes read from source one chunk at a time. When the
+// source gives less than a chunk, the rest of the promised size goes out as
+// zero bytes, so that the printer does not take later commands for file
+// data; false then.
+bool downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QIODevice &source,
+    qint64 size, jobs::JobProgress &progress);
+// The one line a printer may send after a download's closing CR LF (a
+// refusal such as "ERROR: FLASH FULL"), read once with the place's wait;
+// nothing when it stays silent, as it does on success.
+std::optional<QString> readDownloadReply(CDeviceInterface &port, const QString &placeWord);
+// Reads and drops whatever the printer has sent that nobody read, so that the
+// next query's reply is its own. Returns the bytes dropped.
+qint64 discardInput(CDeviceInterface &port);
 
 } // namespace protocol

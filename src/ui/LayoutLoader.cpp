@@ -123,8 +123,12 @@ void reapplyWindowPacks()
 {
     const QList<QWidget *> widgets = QApplication::allWidgets();
     for (QWidget *widget : widgets) {
-        if (isLayoutRoot(widget))
-            applyCurrentPack(widget);
+        if (!isLayoutRoot(widget))
+            continue;
+        applyCurrentPack(widget);
+        // Texts a window sets up itself (grid headings) follow on this event.
+        QEvent changed(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(widget, &changed);
     }
 }
 

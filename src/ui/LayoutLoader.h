@@ -41,7 +41,7 @@ bool isLayoutRoot(const QWidget *widget);
 QString layoutFileOf(const QWidget *widget);
 
 // Resolves again the texts of every loaded layout in every window, after the
-// language packs changed.
+// language packs changed, then sends each layout's root a LanguageChange event.
 void reapplyWindowPacks();
 
 // A control of a window by its layout name, or null.

@@ -104,7 +104,9 @@ void JobsTest::everyTaskCodeHasItsWorker_data()
     for (int code = 4; code <= 10; ++code)
         QTest::addRow("%d bitmap font", code) << code << "CThreadBitFont";
     QTest::newRow("-1") << -1 << QString();
-    QTest::newRow("11") << 11 << QString();
+    QTest::newRow("11 read memory") << 11 << "CThreadFileManager";
+    QTest::newRow("12 delete files") << 12 << "CThreadFileManager";
+    QTest::newRow("13") << 13 << QString();
 }
 
 void JobsTest::everyTaskCodeHasItsWorker()

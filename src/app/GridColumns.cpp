@@ -1,11 +1,11 @@
-#include "port_dialogs/GridColumns.h"
+#include "app/GridColumns.h"
 
 #include "app/LanguageManager.h"
 
 #include <QHeaderView>
 #include <QTableWidget>
 
-namespace port_dialogs {
+namespace grids {
 
 void setUpGrid(QTableWidget *grid, const QString &layoutFile, const QList<GridColumn> &columns)
 {
@@ -82,4 +82,4 @@ bool cellTicked(const QTableWidget *grid, int row, int column)
     return item && item->checkState() == Qt::Checked;
 }
 
-} // namespace port_dialogs
+} // namespace grids

@@ -5,7 +5,7 @@
 
 class QTableWidget;
 
-namespace port_dialogs {
+namespace grids {
 
 // A grid column: its width (0 stretches) and the pack id of its heading
 // (0: no heading). Check-box columns show a row's tick and are not edited.
@@ -28,4 +28,4 @@ void markSelection(QTableWidget *grid);
 QString cellText(const QTableWidget *grid, int row, int column);
 bool cellTicked(const QTableWidget *grid, int row, int column);
 
-} // namespace port_dialogs
+} // namespace grids

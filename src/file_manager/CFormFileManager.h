@@ -1,0 +1,69 @@
+#pragma once
+
+#include "jobs/Job.h"
+#include "jobs/TaskCode.h"
+#include "protocol/StorageCommands.h"
+
+#include <QWidget>
+
+class CApp;
+class CDlgProcess;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QTableWidget;
+
+// The file manager tab: sizes and files of one memory place of the printer,
+// deleting files there and downloading a file from the computer into it.
+// Every exchange with the printer runs behind the progress dialog.
+class CFormFileManager : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr char layoutFile[] = "FormFileManager.ui";
+    static constexpr char settingsSection[] = "FileManager";
+    static constexpr char placeKey[] = "MemoryPlace";
+
+    enum Column { RowMark, Place, Name, Size };
+
+    CFormFileManager(CApp &app, QWidget *parent = nullptr);
+
+    protocol::MemoryPlace selectedPlace() const;
+    QTableWidget *grid() const { return m_grid; }
+
+    // The job a click of this form prepared for the progress dialog it opens.
+    static jobs::Job takeJob(CDlgProcess &dialog);
+
+public Q_SLOTS:
+    void readMemory();
+    void deleteFile();
+    void deleteAllFiles();
+    void browseFile();
+    void downloadFile();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void selectPlace(protocol::MemoryPlace place);
+    void onPlaceToggled(protocol::MemoryPlace place, bool checked);
+    void chooseFile(const QString &path);
+    void showMemory(protocol::MemoryPlace place);
+    int runJob(jobs::TaskCode code, jobs::Job job);
+
+    CApp &m_app;
+    QRadioButton *m_options[3] = {};
+    QTableWidget *m_grid = nullptr;
+    QLineEdit *m_total = nullptr;
+    QLineEdit *m_free = nullptr;
+    QLabel *m_downloadPlace = nullptr;
+    QLineEdit *m_path = nullptr;
+    QLineEdit *m_name = nullptr;
+    QLineEdit *m_size = nullptr;
+    jobs::Job m_pendingJob;
+};
+
+// Installs the tab page and its jobs into the program.
+void registerFileManager(CApp &app);
