@@ -5,6 +5,7 @@
 //
 //   file_download [runs]      (default 10)
 #include "connection/CDeviceInterface.h"
+#include "connection/transports/TcpTransport.h"
 #include "file_manager/FileManagerJobs.h"
 #include "jobs/JobContext.h"
 #include "protocol/CommandChannel.h"
@@ -52,7 +53,7 @@ double bareDownload(const QString &address, const QByteArray &data)
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in to {};
     to.sin_family = AF_INET;
-    to.sin_port = htons(CDeviceInterface::printerTcpPort);
+    to.sin_port = htons(TcpTransport::printerPort);
     ::inet_pton(AF_INET, qPrintable(address), &to.sin_addr);
     if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0) {
         if (fd >= 0)
@@ -162,6 +163,6 @@ int main(int argc, char *argv[])
     std::printf("  the whole job once, with its read for a refusal: %.1f ms (%s); the read waits up to %u ms on a "
                 "network port when the printer stays silent\n",
         jobMs, outcome.status == file_manager::DownloadStatus::Sent ? "stored" : "not stored",
-        unsigned(CDeviceInterface::netReadTimeoutMs));
+        unsigned(TcpTransport::readWaitMs));
     return 0;
 }
