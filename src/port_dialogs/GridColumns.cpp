@@ -19,20 +19,20 @@ void setUpGrid(QTableWidget *grid, const QString &layoutFile, const QList<GridCo
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QHeaderView *header = grid->horizontalHeader();
     for (int column = 0; column < columns.size(); ++column) {
-        const GridColumn &spec = columns[column];
+        const GridColumn &wanted = columns[column];
         QTableWidgetItem *heading = grid->horizontalHeaderItem(column);
         if (!heading) {
             heading = new QTableWidgetItem;
             grid->setHorizontalHeaderItem(column, heading);
         }
-        const QString text = pack.texts.value(spec.textId);
-        if (spec.textId == 0)
+        const QString text = pack.texts.value(wanted.textId);
+        if (wanted.textId == 0)
             heading->setText(QString());
         else if (!text.isEmpty())
             heading->setText(text);
-        if (spec.width > 0) {
+        if (wanted.width > 0) {
             header->setSectionResizeMode(column, QHeaderView::Interactive);
-            grid->setColumnWidth(column, spec.width);
+            grid->setColumnWidth(column, wanted.width);
         }
     }
     header->setStretchLastSection(true);
