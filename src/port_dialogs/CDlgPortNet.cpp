@@ -75,15 +75,17 @@ void CDlgPortNet::addPrinter(const PrinterInfo &info)
 {
     if (!m_grid)
         return;
+    const QStringList values{QString(), info.name,    info.model, info.ip, info.subnet,
+                             info.gateway, info.mac, info.dhcp ? QStringLiteral("1") : QString(), info.firmware};
+    // A reply already on its way when the printer's settings changed brings
+    // the old values back; the next one puts the new values in place.
     for (int row = 0; row < m_grid->rowCount(); ++row) {
-        if (cellText(m_grid, row, Mac) == info.mac)
+        if (cellText(m_grid, row, Mac) == info.mac) {
+            updateRow(m_grid, row, columns, values);
             return;
+        }
     }
-    const auto tick = [](bool on) { return on ? QStringLiteral("1") : QString(); };
-    const int row = appendRow(m_grid, columns,
-                              {QString(), info.name, info.model, info.ip, info.subnet, info.gateway, info.mac,
-                               tick(info.dhcp), info.firmware});
-    if (row == 0)
+    if (appendRow(m_grid, columns, values) == 0)
         m_grid->selectRow(0);
 }
 

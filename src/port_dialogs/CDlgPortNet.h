@@ -41,6 +41,7 @@ public:
     void setModifyRunner(ModifyRunner runner) { m_runModify = std::move(runner); }
 
     void StartSearch();
+    // A printer already listed (same MAC text) shows the reply's values in its row.
     void addPrinter(const PrinterInfo &info);
     void done(int result) override;
     void reject() override;

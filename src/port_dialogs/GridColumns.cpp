@@ -38,6 +38,18 @@ void setUpGrid(QTableWidget *grid, const QString &layoutFile, const QList<GridCo
     header->setStretchLastSection(true);
 }
 
+namespace {
+
+void showValue(QTableWidgetItem *item, const GridColumn &column, const QString &value)
+{
+    if (column.checkBox)
+        item->setCheckState(value == QLatin1String("1") ? Qt::Checked : Qt::Unchecked);
+    else
+        item->setText(value);
+}
+
+} // namespace
+
 int appendRow(QTableWidget *grid, const QList<GridColumn> &columns, const QStringList &values)
 {
     const int row = grid->rowCount();
@@ -45,14 +57,18 @@ int appendRow(QTableWidget *grid, const QList<GridColumn> &columns, const QStrin
     for (int column = 0; column < columns.size(); ++column) {
         auto *item = new QTableWidgetItem;
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        const QString value = values.value(column);
-        if (columns[column].checkBox)
-            item->setCheckState(value == QLatin1String("1") ? Qt::Checked : Qt::Unchecked);
-        else
-            item->setText(value);
+        showValue(item, columns[column], values.value(column));
         grid->setItem(row, column, item);
     }
     return row;
+}
+
+void updateRow(QTableWidget *grid, int row, const QList<GridColumn> &columns, const QStringList &values)
+{
+    for (int column = 1; column < columns.size(); ++column) {
+        if (QTableWidgetItem *item = grid->item(row, column))
+            showValue(item, columns[column], values.value(column));
+    }
 }
 
 int selectedRow(const QTableWidget *grid)
