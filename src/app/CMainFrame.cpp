@@ -40,9 +40,9 @@ constexpr int logViewHeight = 59;
 
 struct PortEntry {
     const char *text;
-    int data;
+    PortKind kind;
 };
-constexpr PortEntry portEntries[] = {{"USB", 0}, {"NET", 1}};
+constexpr PortEntry portEntries[] = {{"USB", PortKind::Usb}, {"NET", PortKind::Net}};
 
 QHash<QString, CMainFrame::PageFactory> &pageFactories()
 {
@@ -125,7 +125,7 @@ void CMainFrame::onLayoutLoaded()
     m_port = ui::findControl<QComboBox>(this, QStringLiteral("cb_port"));
     if (m_port) {
         for (const PortEntry &entry : portEntries)
-            m_port->addItem(QString::fromLatin1(entry.text), entry.data);
+            m_port->addItem(QString::fromLatin1(entry.text), toInt(entry.kind));
         m_port->setCurrentIndex(m_port->findData(toInt(m_app.portSettings().kind)));
     }
     if (QWidget *bitFontTab = ui::findControl(this, QStringLiteral("tabctrl_bit_font")))
@@ -156,30 +156,30 @@ void CMainFrame::showEvent(QShowEvent *event)
 
 void CMainFrame::onWindowInit()
 {
-    if (selectedPortData() == 0)
+    if (selectedPortKind() == PortKind::Usb)
         m_app.portDialogs().openUsbDialog(this);
 }
 
 void CMainFrame::setPort()
 {
     PortDialogs &dialogs = m_app.portDialogs();
-    switch (selectedPortData()) {
-    case 0:
+    switch (selectedPortKind()) {
+    case PortKind::Usb:
         dialogs.openUsbDialog(this);
         break;
-    case 1:
+    case PortKind::Net:
         if (dialogs.openNetDialog(this) == 1) {
             m_app.device().Close();
             m_app.device().Open(m_app.portSettings());
         }
         break;
-    case 2:
+    case PortKind::Com:
         dialogs.openComDialog(this);
         break;
-    case 3:
+    case PortKind::Lpt:
         dialogs.openLptDialog(this);
         break;
-    default:
+    case PortKind::Path:
         break;
     }
 }
@@ -198,7 +198,7 @@ void CMainFrame::onDeviceChange()
         handleDeviceChangeAfter(qobject_cast<QDialog *>(modal));
         return;
     }
-    if (selectedPortData() == 0)
+    if (selectedPortKind() == PortKind::Usb)
         m_app.portDialogs().openUsbDialog(this);
 }
 

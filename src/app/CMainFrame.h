@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connection/PortSettings.h"
 #include "ostrel/Version.h"
 
 #include <QPointer>
@@ -51,6 +52,7 @@ private:
     void createPages();
     void onLayoutLoaded();
     void onWindowInit();
+    PortKind selectedPortKind() const { return portKindFromInt(selectedPortData()); }
     void writeCommunicationSettings();
     void handleDeviceChangeAfter(QDialog *dialog);
 
