@@ -1,6 +1,7 @@
 #include "app/CApp.h"
 #include "app/CommandLine.h"
 #include "port_dialogs/SystemPortDialogs.h"
+#include "terminal/CFormCommunication.h"
 
 int main(int argc, char **argv)
 {
@@ -8,5 +9,6 @@ int main(int argc, char **argv)
         return *exitCode;
     CApp application;
     registerPortDialogs(application);
+    registerCommunicationPage();
     return application.run(argc, argv);
 }

@@ -2,6 +2,7 @@
 
 #include "app/CApp.h"
 #include "app/CDlgSoftLanguage.h"
+#include "app/PageSettings.h"
 #include "app/PortDialogs.h"
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
@@ -48,13 +49,6 @@ QHash<QString, CMainFrame::PageFactory> &pageFactories()
 {
     static QHash<QString, CMainFrame::PageFactory> factories;
     return factories;
-}
-
-int selectedItemValue(const QComboBox *selector)
-{
-    if (!selector || selector->currentIndex() < 0)
-        return 0;
-    return selector->currentData().toInt();
 }
 
 } // namespace
@@ -127,7 +121,7 @@ void CMainFrame::onLayoutLoaded()
 
 int CMainFrame::selectedPortData() const
 {
-    return selectedItemValue(m_port);
+    return ui::selectedItemValue(m_port);
 }
 
 QWidget *CMainFrame::page(const QString &pageName) const
@@ -217,22 +211,17 @@ void CMainFrame::appendLogLine(const QString &line)
     m_log->verticalScrollBar()->setValue(m_log->verticalScrollBar()->maximum());
 }
 
-void CMainFrame::writeCommunicationSettings()
+void CMainFrame::writePageSettings()
 {
-    const QWidget *communication = page(QStringLiteral("FormCommunication"));
-    const QWidget *sendText = ui::findControl(communication, QStringLiteral("text_send_text"));
-    SettingsStore &store = m_app.settings();
-    const QString section = QStringLiteral("Communication");
-    store.writeText(section, QStringLiteral("SendText"), sendText ? ui::controlText(sendText) : QString());
-    store.writeInt(section, QStringLiteral("SendTextType"),
-                   selectedItemValue(ui::findControl<QComboBox>(communication, QStringLiteral("cb_send_text_type"))));
-    store.writeInt(section, QStringLiteral("RecvTextType"),
-                   selectedItemValue(ui::findControl<QComboBox>(communication, QStringLiteral("cb_receive_text_type"))));
+    for (int i = 0; i < m_stack->count(); ++i) {
+        if (const auto *settings = dynamic_cast<const PageSettings *>(m_stack->widget(i)))
+            settings->writeSettings();
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
-    writeCommunicationSettings();
+    writePageSettings();
     event->accept();
     Q_EMIT closed();
 }

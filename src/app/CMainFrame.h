@@ -39,6 +39,7 @@ public:
 
     // Builds a tab page in place of its bare layout. Subsystems register the
     // form of their page at start; a page without one shows its layout only.
+    // A page that keeps settings of its own also derives from PageSettings.
     using PageFactory = std::function<QWidget *(CApp &app, QWidget *parent)>;
     static void registerPage(const QString &pageName, PageFactory factory);
     static void unregisterPage(const QString &pageName);
@@ -69,7 +70,7 @@ private:
     void onLayoutLoaded();
     void onWindowInit();
     PortKind selectedPortKind() const { return portKindFromInt(selectedPortData()); }
-    void writeCommunicationSettings();
+    void writePageSettings();
     void handleDeviceChangeAfter(QDialog *dialog);
 
     CApp &m_app;

@@ -4,6 +4,7 @@
 #include "port_dialogs/CDlgModifyNetWork.h"
 #include "port_dialogs/CDlgPortNet.h"
 #include "port_dialogs/CDlgPortUsb.h"
+#include "terminal/CFormCommunication.h"
 #include "ui/LayoutLoader.h"
 #include "ui/RequiredControls.h"
 #include "ui/SkinPackage.h"
@@ -32,11 +33,11 @@ const WindowControls windows[] = {
     {CDlgPortUsb::layoutFile, CDlgPortUsb::requiredControls},
     {CDlgPortNet::layoutFile, CDlgPortNet::requiredControls},
     {CDlgModifyNetWork::layoutFile, CDlgModifyNetWork::requiredControls},
+    {CFormCommunication::layoutFile, CFormCommunication::requiredControls},
     // Windows whose forms are still to come show their layouts as drawn.
     {"FormPrinterOptions.ui", {}},
     {"FormFileManager.ui", {}},
     {"FormBitFont.ui", {}},
-    {"FormCommunication.ui", {}},
     {"DlgPortCom.ui", {}},
     {"DlgPortLpt.ui", {}},
 };
