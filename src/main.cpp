@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "file_manager/CFormFileManager.h"
 #include "port_dialogs/SystemPortDialogs.h"
+#include "terminal/CFormCommunication.h"
 
 int main(int argc, char **argv)
 {
@@ -10,5 +11,6 @@ int main(int argc, char **argv)
     CApp application;
     registerPortDialogs(application);
     registerFileManager(application);
+    registerCommunicationPage();
     return application.run(argc, argv);
 }

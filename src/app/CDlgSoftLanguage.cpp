@@ -12,7 +12,7 @@ CDlgSoftLanguage::CDlgSoftLanguage(SettingsStore &settings, QWidget *parent)
     : QDialog(parent, Qt::Dialog)
     , m_settings(settings)
 {
-    ui::loadLayoutInto(this, QStringLiteral("DlgSoftLanguage.ui"));
+    ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
     ui::installWindowChrome(this, false);
     markCurrentLanguage();
     const QString prefix = QString::fromLatin1(optionPrefix);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/RequiredControls.h"
+
 #include <QDialog>
 
 class SettingsStore;
@@ -10,7 +12,14 @@ class CDlgSoftLanguage : public QDialog
 {
     Q_OBJECT
 public:
+    static constexpr char layoutFile[] = "DlgSoftLanguage.ui";
+    // One option per language the layout offers; a language without one is
+    // simply not offered.
     static constexpr char optionPrefix[] = "menu_lang_";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        {"window_header", "QWidget"},
+        {"windowclosebtn", "QToolButton"},
+    };
 
     CDlgSoftLanguage(SettingsStore &settings, QWidget *parent);
 

@@ -2,6 +2,7 @@
 
 #include "app/CApp.h"
 #include "app/CDlgSoftLanguage.h"
+#include "app/PageSettings.h"
 #include "app/PortDialogs.h"
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
@@ -40,21 +41,14 @@ constexpr int logViewHeight = 59;
 
 struct PortEntry {
     const char *text;
-    int data;
+    PortKind kind;
 };
-constexpr PortEntry portEntries[] = {{"USB", 0}, {"NET", 1}};
+constexpr PortEntry portEntries[] = {{"USB", PortKind::Usb}, {"NET", PortKind::Net}};
 
 QHash<QString, CMainFrame::PageFactory> &pageFactories()
 {
     static QHash<QString, CMainFrame::PageFactory> factories;
     return factories;
-}
-
-int selectedItemValue(const QComboBox *selector)
-{
-    if (!selector || selector->currentIndex() < 0)
-        return 0;
-    return selector->currentData().toInt();
 }
 
 } // namespace
@@ -77,72 +71,62 @@ CMainFrame::CMainFrame(CApp &app, QWidget *parent)
     // The thin resizing border takes the colour of the caption band.
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(QStringLiteral("CMainFrame { background: #2b5f8e; }"));
-    ui::loadLayoutInto(this, QStringLiteral("MainFrame.ui"));
+    ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
     ui::installWindowChrome(this, true);
-    m_log = ui::findControl<QPlainTextEdit>(this, QStringLiteral("traffic_log"));
+    m_log = ui::requireControl<QPlainTextEdit>(this, "traffic_log");
+    m_stack = ui::requireControl<QStackedWidget>(this, "tab_main");
     createPages();
     onLayoutLoaded();
 
     connect(&TrafficLog::instance(), &TrafficLog::entryPosted, this, &CMainFrame::appendLogLine,
             Qt::QueuedConnection);
-    if (auto *button = ui::findControl<QPushButton>(this, QStringLiteral("btn_set_port")))
-        connect(button, &QPushButton::clicked, this, &CMainFrame::setPort);
-    if (auto *button = ui::findControl<QPushButton>(this, QStringLiteral("btn_select_language")))
-        connect(button, &QPushButton::clicked, this, &CMainFrame::selectLanguage);
+    connect(ui::requireControl<QPushButton>(this, "btn_set_port"), &QPushButton::clicked, this, &CMainFrame::setPort);
+    connect(ui::requireControl<QPushButton>(this, "btn_select_language"), &QPushButton::clicked, this,
+            &CMainFrame::selectLanguage);
 }
 
 void CMainFrame::createPages()
 {
-    auto *stack = ui::findControl<QStackedWidget>(this, QStringLiteral("tab_main"));
-    if (!stack)
-        return;
     QList<QWidget *> pages(std::size(pageCreationOrder), nullptr);
     for (const PageSlot &slot : pageCreationOrder) {
         const QString name = QString::fromLatin1(slot.name);
         const auto factory = pageFactories().constFind(name);
-        QWidget *page = factory != pageFactories().constEnd() ? (*factory)(m_app, stack)
-                                                              : ui::loadLayout(name + QStringLiteral(".ui"), stack);
+        QWidget *page = factory != pageFactories().constEnd() ? (*factory)(m_app, m_stack)
+                                                              : ui::loadLayout(name + QStringLiteral(".ui"), m_stack);
         if (!page)
-            page = new QWidget(stack);
+            page = new QWidget(m_stack);
         page->setObjectName(name);
         pages[slot.stackIndex] = page;
     }
     for (QWidget *page : std::as_const(pages))
-        stack->addWidget(page);
-    stack->setCurrentIndex(0);
-    if (auto *first = ui::findControl<QPushButton>(this, QStringLiteral("tabctrl_printer_options")))
-        first->setChecked(true);
+        m_stack->addWidget(page);
+    m_stack->setCurrentIndex(0);
+    ui::requireControl<QPushButton>(this, "tabctrl_printer_options")->setChecked(true);
 
-    if (auto *splitter = ui::findControl<QSplitter>(this, QStringLiteral("splitter_log"))) {
-        splitter->setStretchFactor(0, 1);
-        splitter->setStretchFactor(1, 0);
-        splitter->setSizes({height(), logViewHeight});
-    }
+    auto *splitter = ui::requireControl<QSplitter>(this, "splitter_log");
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setSizes({height(), logViewHeight});
 }
 
 void CMainFrame::onLayoutLoaded()
 {
-    m_port = ui::findControl<QComboBox>(this, QStringLiteral("cb_port"));
-    if (m_port) {
-        for (const PortEntry &entry : portEntries)
-            m_port->addItem(QString::fromLatin1(entry.text), entry.data);
-        m_port->setCurrentIndex(m_port->findData(toInt(m_app.portSettings().kind)));
-    }
-    if (QWidget *bitFontTab = ui::findControl(this, QStringLiteral("tabctrl_bit_font")))
-        bitFontTab->hide();
-    if (auto *version = ui::findControl<QLabel>(this, QStringLiteral("window_version")))
-        version->setText(QString::fromLatin1(versionText));
+    m_port = ui::requireControl<QComboBox>(this, "cb_port");
+    for (const PortEntry &entry : portEntries)
+        m_port->addItem(QString::fromLatin1(entry.text), toInt(entry.kind));
+    m_port->setCurrentIndex(m_port->findData(toInt(m_app.portSettings().kind)));
+    ui::requireControl(this, "tabctrl_bit_font")->hide();
+    ui::requireControl<QLabel>(this, "window_version")->setText(QString::fromLatin1(versionText));
 }
 
 int CMainFrame::selectedPortData() const
 {
-    return selectedItemValue(m_port);
+    return ui::selectedItemValue(m_port);
 }
 
 QWidget *CMainFrame::page(const QString &pageName) const
 {
-    auto *stack = ui::findControl<QStackedWidget>(this, QStringLiteral("tab_main"));
-    return stack ? stack->findChild<QWidget *>(pageName, Qt::FindDirectChildrenOnly) : nullptr;
+    return m_stack->findChild<QWidget *>(pageName, Qt::FindDirectChildrenOnly);
 }
 
 void CMainFrame::showEvent(QShowEvent *event)
@@ -156,30 +140,30 @@ void CMainFrame::showEvent(QShowEvent *event)
 
 void CMainFrame::onWindowInit()
 {
-    if (selectedPortData() == 0)
+    if (selectedPortKind() == PortKind::Usb)
         m_app.portDialogs().openUsbDialog(this);
 }
 
 void CMainFrame::setPort()
 {
     PortDialogs &dialogs = m_app.portDialogs();
-    switch (selectedPortData()) {
-    case 0:
+    switch (selectedPortKind()) {
+    case PortKind::Usb:
         dialogs.openUsbDialog(this);
         break;
-    case 1:
+    case PortKind::Net:
         if (dialogs.openNetDialog(this) == 1) {
             m_app.device().Close();
             m_app.device().Open(m_app.portSettings());
         }
         break;
-    case 2:
+    case PortKind::Com:
         dialogs.openComDialog(this);
         break;
-    case 3:
+    case PortKind::Lpt:
         dialogs.openLptDialog(this);
         break;
-    default:
+    case PortKind::Path:
         break;
     }
 }
@@ -198,7 +182,7 @@ void CMainFrame::onDeviceChange()
         handleDeviceChangeAfter(qobject_cast<QDialog *>(modal));
         return;
     }
-    if (selectedPortData() == 0)
+    if (selectedPortKind() == PortKind::Usb)
         m_app.portDialogs().openUsbDialog(this);
 }
 
@@ -218,8 +202,6 @@ void CMainFrame::handleDeviceChangeAfter(QDialog *dialog)
 
 void CMainFrame::appendLogLine(const QString &line)
 {
-    if (!m_log)
-        return;
     if (m_logLines >= TrafficLog::maxViewLines) {
         m_log->clear();
         m_logLines = 0;
@@ -229,22 +211,17 @@ void CMainFrame::appendLogLine(const QString &line)
     m_log->verticalScrollBar()->setValue(m_log->verticalScrollBar()->maximum());
 }
 
-void CMainFrame::writeCommunicationSettings()
+void CMainFrame::writePageSettings()
 {
-    const QWidget *communication = page(QStringLiteral("FormCommunication"));
-    const QWidget *sendText = ui::findControl(communication, QStringLiteral("text_send_text"));
-    SettingsStore &store = m_app.settings();
-    const QString section = QStringLiteral("Communication");
-    store.writeText(section, QStringLiteral("SendText"), sendText ? ui::controlText(sendText) : QString());
-    store.writeInt(section, QStringLiteral("SendTextType"),
-                   selectedItemValue(ui::findControl<QComboBox>(communication, QStringLiteral("cb_send_text_type"))));
-    store.writeInt(section, QStringLiteral("RecvTextType"),
-                   selectedItemValue(ui::findControl<QComboBox>(communication, QStringLiteral("cb_receive_text_type"))));
+    for (int i = 0; i < m_stack->count(); ++i) {
+        if (const auto *settings = dynamic_cast<const PageSettings *>(m_stack->widget(i)))
+            settings->writeSettings();
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
-    writeCommunicationSettings();
+    writePageSettings();
     event->accept();
     Q_EMIT closed();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "connection/PortSettings.h"
 #include "ostrel/Version.h"
+#include "ui/RequiredControls.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -11,6 +13,7 @@ class CApp;
 class QComboBox;
 class QDialog;
 class QPlainTextEdit;
+class QStackedWidget;
 
 // The program's one top-level window: port selector, language button, the
 // four tab pages and the traffic log.
@@ -19,9 +22,24 @@ class CMainFrame : public QWidget
     Q_OBJECT
 public:
     static constexpr char versionText[] = "v" OSTREL_VERSION;
+    static constexpr char layoutFile[] = "MainFrame.ui";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        {"cb_port", "QComboBox"},
+        {"btn_set_port", "QPushButton"},
+        {"btn_select_language", "QPushButton"},
+        {"tab_main", "QStackedWidget"},
+        {"tabctrl_printer_options", "QPushButton"},
+        {"tabctrl_bit_font", "QWidget"},
+        {"splitter_log", "QSplitter"},
+        {"traffic_log", "QPlainTextEdit"},
+        {"window_version", "QLabel"},
+        {"window_header", "QWidget"},
+        {"windowclosebtn", "QToolButton"},
+    };
 
     // Builds a tab page in place of its bare layout. Subsystems register the
     // form of their page at start; a page without one shows its layout only.
+    // A page that keeps settings of its own also derives from PageSettings.
     using PageFactory = std::function<QWidget *(CApp &app, QWidget *parent)>;
     static void registerPage(const QString &pageName, PageFactory factory);
     static void unregisterPage(const QString &pageName);
@@ -51,11 +69,13 @@ private:
     void createPages();
     void onLayoutLoaded();
     void onWindowInit();
-    void writeCommunicationSettings();
+    PortKind selectedPortKind() const { return portKindFromInt(selectedPortData()); }
+    void writePageSettings();
     void handleDeviceChangeAfter(QDialog *dialog);
 
     CApp &m_app;
     QComboBox *m_port = nullptr;
+    QStackedWidget *m_stack = nullptr;
     QPlainTextEdit *m_log = nullptr;
     int m_logLines = 0;
     bool m_initialised = false;

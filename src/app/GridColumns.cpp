@@ -19,24 +19,36 @@ void setUpGrid(QTableWidget *grid, const QString &layoutFile, const QList<GridCo
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QHeaderView *header = grid->horizontalHeader();
     for (int column = 0; column < columns.size(); ++column) {
-        const GridColumn &spec = columns[column];
+        const GridColumn &wanted = columns[column];
         QTableWidgetItem *heading = grid->horizontalHeaderItem(column);
         if (!heading) {
             heading = new QTableWidgetItem;
             grid->setHorizontalHeaderItem(column, heading);
         }
-        const QString text = pack.texts.value(spec.textId);
-        if (spec.textId == 0)
+        const QString text = pack.texts.value(wanted.textId);
+        if (wanted.textId == 0)
             heading->setText(QString());
         else if (!text.isEmpty())
             heading->setText(text);
-        if (spec.width > 0) {
+        if (wanted.width > 0) {
             header->setSectionResizeMode(column, QHeaderView::Interactive);
-            grid->setColumnWidth(column, spec.width);
+            grid->setColumnWidth(column, wanted.width);
         }
     }
     header->setStretchLastSection(true);
 }
+
+namespace {
+
+void showValue(QTableWidgetItem *item, const GridColumn &column, const QString &value)
+{
+    if (column.checkBox)
+        item->setCheckState(value == QLatin1String("1") ? Qt::Checked : Qt::Unchecked);
+    else
+        item->setText(value);
+}
+
+} // namespace
 
 int appendRow(QTableWidget *grid, const QList<GridColumn> &columns, const QStringList &values)
 {
@@ -45,14 +57,18 @@ int appendRow(QTableWidget *grid, const QList<GridColumn> &columns, const QStrin
     for (int column = 0; column < columns.size(); ++column) {
         auto *item = new QTableWidgetItem;
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        const QString value = values.value(column);
-        if (columns[column].checkBox)
-            item->setCheckState(value == QLatin1String("1") ? Qt::Checked : Qt::Unchecked);
-        else
-            item->setText(value);
+        showValue(item, columns[column], values.value(column));
         grid->setItem(row, column, item);
     }
     return row;
+}
+
+void updateRow(QTableWidget *grid, int row, const QList<GridColumn> &columns, const QStringList &values)
+{
+    for (int column = 1; column < columns.size(); ++column) {
+        if (QTableWidgetItem *item = grid->item(row, column))
+            showValue(item, columns[column], values.value(column));
+    }
 }
 
 int selectedRow(const QTableWidget *grid)

@@ -21,6 +21,8 @@ void setUpGrid(QTableWidget *grid, const QString &layoutFile, const QList<GridCo
 
 // Appends a row of texts; check-box columns take "1" for ticked.
 int appendRow(QTableWidget *grid, const QList<GridColumn> &columns, const QStringList &values);
+// Shows new texts in a row; column 0, the selection tick, stays as it is.
+void updateRow(QTableWidget *grid, int row, const QList<GridColumn> &columns, const QStringList &values);
 
 // The selected row, or -1. Check-box column 0 follows the selection.
 int selectedRow(const QTableWidget *grid);

@@ -1,6 +1,7 @@
 #include "port_dialogs/CDlgModifyNetWork.h"
 
 #include "ui/LayoutLoader.h"
+#include "ui/RequiredControls.h"
 #include "ui/WindowChrome.h"
 
 #include <QCheckBox>
@@ -17,46 +18,40 @@ CDlgModifyNetWork::CDlgModifyNetWork(bool dhcp, const QString &ip, const QString
     m_values.netGateway = gateway;
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
     ui::installWindowChrome(this, false);
-    m_dhcp = ui::findControl<QCheckBox>(this, QStringLiteral("chk_dhcp"));
-    m_ip = ui::findControl<QLineEdit>(this, QStringLiteral("edit_ip"));
-    m_subnet = ui::findControl<QLineEdit>(this, QStringLiteral("edit_subnet"));
-    m_gateway = ui::findControl<QLineEdit>(this, QStringLiteral("edit_gateway"));
-    if (auto *ok = ui::findControl<QPushButton>(this, QStringLiteral("btn_ok")))
-        connect(ok, &QPushButton::clicked, this, &CDlgModifyNetWork::confirm);
-    if (auto *cancel = ui::findControl<QPushButton>(this, QStringLiteral("btn_cancel")))
-        connect(cancel, &QPushButton::clicked, this, &CDlgModifyNetWork::reject);
-    if (m_dhcp)
-        connect(m_dhcp, &QCheckBox::toggled, this, &CDlgModifyNetWork::enableAddressFields);
+    m_dhcp = ui::requireControl<QCheckBox>(this, "chk_dhcp");
+    m_ip = ui::requireControl<QLineEdit>(this, "edit_ip");
+    m_subnet = ui::requireControl<QLineEdit>(this, "edit_subnet");
+    m_gateway = ui::requireControl<QLineEdit>(this, "edit_gateway");
+    connect(ui::requireControl<QPushButton>(this, "btn_ok"), &QPushButton::clicked, this,
+            &CDlgModifyNetWork::confirm);
+    connect(ui::requireControl<QPushButton>(this, "btn_cancel"), &QPushButton::clicked, this,
+            &CDlgModifyNetWork::reject);
+    connect(m_dhcp, &QCheckBox::toggled, this, &CDlgModifyNetWork::enableAddressFields);
     showValues();
 }
 
 void CDlgModifyNetWork::showValues()
 {
-    if (m_dhcp)
-        m_dhcp->setChecked(m_values.dhcp != 0);
-    for (auto [edit, text] : {std::pair{m_ip, m_values.netIp}, std::pair{m_subnet, m_values.netMask},
-                              std::pair{m_gateway, m_values.netGateway}}) {
-        if (edit)
-            edit->setText(text);
-    }
+    m_dhcp->setChecked(m_values.dhcp != 0);
+    m_ip->setText(m_values.netIp);
+    m_subnet->setText(m_values.netMask);
+    m_gateway->setText(m_values.netGateway);
     enableAddressFields();
 }
 
 void CDlgModifyNetWork::enableAddressFields()
 {
-    const bool manual = !(m_dhcp && m_dhcp->isChecked());
-    for (QLineEdit *edit : {m_ip, m_subnet, m_gateway}) {
-        if (edit)
-            edit->setEnabled(manual);
-    }
+    const bool manual = !m_dhcp->isChecked();
+    for (QLineEdit *edit : {m_ip, m_subnet, m_gateway})
+        edit->setEnabled(manual);
 }
 
 void CDlgModifyNetWork::readValues()
 {
-    m_values.dhcp = (m_dhcp && m_dhcp->isChecked()) ? 1 : 0;
-    m_values.netIp = m_ip ? m_ip->text() : QString();
-    m_values.netMask = m_subnet ? m_subnet->text() : QString();
-    m_values.netGateway = m_gateway ? m_gateway->text() : QString();
+    m_values.dhcp = m_dhcp->isChecked() ? 1 : 0;
+    m_values.netIp = m_ip->text();
+    m_values.netMask = m_subnet->text();
+    m_values.netGateway = m_gateway->text();
 }
 
 void CDlgModifyNetWork::confirm()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/PrinterParameters.h"
+#include "ui/RequiredControls.h"
 
 #include <QDialog>
 
@@ -14,6 +15,16 @@ class CDlgModifyNetWork : public QDialog
     Q_OBJECT
 public:
     static constexpr char layoutFile[] = "DlgModifyNetWork.ui";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        {"chk_dhcp", "QCheckBox"},
+        {"edit_ip", "QLineEdit"},
+        {"edit_subnet", "QLineEdit"},
+        {"edit_gateway", "QLineEdit"},
+        {"btn_ok", "QPushButton"},
+        {"btn_cancel", "QPushButton"},
+        {"window_header", "QWidget"},
+        {"windowclosebtn", "QToolButton"},
+    };
 
     CDlgModifyNetWork(bool dhcp, const QString &ip, const QString &subnet, const QString &gateway,
                       QWidget *parent = nullptr);
@@ -32,8 +43,8 @@ private:
     void enableAddressFields();
 
     PrinterParameters m_values;
-    QCheckBox *m_dhcp = nullptr;
-    QLineEdit *m_ip = nullptr;
-    QLineEdit *m_subnet = nullptr;
-    QLineEdit *m_gateway = nullptr;
+    QCheckBox *m_dhcp;
+    QLineEdit *m_ip;
+    QLineEdit *m_subnet;
+    QLineEdit *m_gateway;
 };

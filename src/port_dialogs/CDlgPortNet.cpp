@@ -4,6 +4,7 @@
 #include "app/GridColumns.h"
 #include "platform/LocalAddresses.h"
 #include "ui/LayoutLoader.h"
+#include "ui/RequiredControls.h"
 #include "ui/WindowChrome.h"
 
 #include <QPushButton>
@@ -37,16 +38,14 @@ CDlgPortNet::CDlgPortNet(PortSettings &settings, DiscoverySetup setup, QWidget *
     m_search.setQueryAddress(m_setup.queryAddress);
     m_search.setPorts(m_setup.printerPort, m_setup.localPort);
     connect(&m_search, &NetworkSearchRun::printerFound, this, &CDlgPortNet::addPrinter);
-    m_grid = ui::findControl<QTableWidget>(this, QStringLiteral("grid_printer_udp"));
+    m_grid = ui::requireControl<QTableWidget>(this, "grid_printer_udp");
     setUpGrid(m_grid, QString::fromLatin1(layoutFile), columns);
-    if (m_grid)
-        connect(m_grid, &QTableWidget::itemSelectionChanged, this, [this] { markSelection(m_grid); });
-    if (auto *search = ui::findControl<QPushButton>(this, QStringLiteral("btn_search")))
-        connect(search, &QPushButton::clicked, this, &CDlgPortNet::StartSearch);
-    if (auto *modify = ui::findControl<QPushButton>(this, QStringLiteral("btn_modify")))
-        connect(modify, &QPushButton::clicked, this, &CDlgPortNet::modifySelected);
-    if (auto *ok = ui::findControl<QPushButton>(this, QStringLiteral("btn_ok")))
-        connect(ok, &QPushButton::clicked, this, &CDlgPortNet::confirm);
+    connect(m_grid, &QTableWidget::itemSelectionChanged, this, [this] { markSelection(m_grid); });
+    connect(ui::requireControl<QPushButton>(this, "btn_search"), &QPushButton::clicked, this,
+            &CDlgPortNet::StartSearch);
+    connect(ui::requireControl<QPushButton>(this, "btn_modify"), &QPushButton::clicked, this,
+            &CDlgPortNet::modifySelected);
+    connect(ui::requireControl<QPushButton>(this, "btn_ok"), &QPushButton::clicked, this, &CDlgPortNet::confirm);
 }
 
 CDlgPortNet::~CDlgPortNet()
@@ -66,30 +65,29 @@ void CDlgPortNet::showEvent(QShowEvent *event)
 void CDlgPortNet::StartSearch()
 {
     m_search.StopSearch();
-    if (m_grid)
-        m_grid->setRowCount(0);
+    m_grid->setRowCount(0);
     m_search.StartSearch(m_setup.localAddresses);
 }
 
 void CDlgPortNet::addPrinter(const PrinterInfo &info)
 {
-    if (!m_grid)
-        return;
+    const QStringList values{QString(), info.name,    info.model, info.ip, info.subnet,
+                             info.gateway, info.mac, info.dhcp ? QStringLiteral("1") : QString(), info.firmware};
+    // A reply already on its way when the printer's settings changed brings
+    // the old values back; the next one puts the new values in place.
     for (int row = 0; row < m_grid->rowCount(); ++row) {
-        if (cellText(m_grid, row, Mac) == info.mac)
+        if (cellText(m_grid, row, Mac) == info.mac) {
+            updateRow(m_grid, row, columns, values);
             return;
+        }
     }
-    const auto tick = [](bool on) { return on ? QStringLiteral("1") : QString(); };
-    const int row = appendRow(m_grid, columns,
-                              {QString(), info.name, info.model, info.ip, info.subnet, info.gateway, info.mac,
-                               tick(info.dhcp), info.firmware});
-    if (row == 0)
+    if (appendRow(m_grid, columns, values) == 0)
         m_grid->selectRow(0);
 }
 
 void CDlgPortNet::confirm()
 {
-    const int row = m_grid ? selectedRow(m_grid) : -1;
+    const int row = selectedRow(m_grid);
     if (row >= 0) {
         m_settings.kind = PortKind::Net;
         m_settings.ipAddress = cellText(m_grid, row, Ip);
@@ -99,7 +97,7 @@ void CDlgPortNet::confirm()
 
 void CDlgPortNet::modifySelected()
 {
-    const int row = m_grid ? selectedRow(m_grid) : -1;
+    const int row = selectedRow(m_grid);
     if (row < 0)
         return;
     const QString printerIp = cellText(m_grid, row, Ip);

@@ -2,6 +2,7 @@
 
 #include "connection/NetworkSearchRun.h"
 #include "connection/PortSettings.h"
+#include "ui/RequiredControls.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -30,6 +31,14 @@ class CDlgPortNet : public QDialog
     Q_OBJECT
 public:
     static constexpr char layoutFile[] = "DlgPortNet.ui";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        {"grid_printer_udp", "QTableWidget"},
+        {"btn_search", "QPushButton"},
+        {"btn_modify", "QPushButton"},
+        {"btn_ok", "QPushButton"},
+        {"window_header", "QWidget"},
+        {"windowclosebtn", "QToolButton"},
+    };
     using ModifyRunner = std::function<int(CDlgModifyNetWork &)>;
 
     CDlgPortNet(PortSettings &settings, DiscoverySetup setup, QWidget *parent = nullptr);
@@ -41,6 +50,7 @@ public:
     void setModifyRunner(ModifyRunner runner) { m_runModify = std::move(runner); }
 
     void StartSearch();
+    // A printer already listed (same MAC text) shows the reply's values in its row.
     void addPrinter(const PrinterInfo &info);
     void done(int result) override;
     void reject() override;
@@ -55,7 +65,7 @@ private:
     PortSettings &m_settings;
     DiscoverySetup m_setup;
     NetworkSearchRun m_search;
-    QTableWidget *m_grid = nullptr;
+    QTableWidget *m_grid;
     ModifyRunner m_runModify;
     bool m_searchStarted = false;
 };

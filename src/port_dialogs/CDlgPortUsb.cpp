@@ -2,6 +2,7 @@
 
 #include "app/GridColumns.h"
 #include "ui/LayoutLoader.h"
+#include "ui/RequiredControls.h"
 #include "ui/WindowChrome.h"
 
 #include <QPushButton>
@@ -23,19 +24,17 @@ CDlgPortUsb::CDlgPortUsb(CDeviceInterface &device, PortSettings &settings, QWidg
 {
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
     ui::installWindowChrome(this, false);
-    m_grid = ui::findControl<QTableWidget>(this, QStringLiteral("grid_usb_device"));
-    m_ok = ui::findControl<QPushButton>(this, QStringLiteral("btn_ok"));
+    m_grid = ui::requireControl<QTableWidget>(this, "grid_usb_device");
+    m_ok = ui::requireControl<QPushButton>(this, "btn_ok");
     setUpGrid(m_grid, QString::fromLatin1(layoutFile), columns);
-    if (m_grid)
-        connect(m_grid, &QTableWidget::itemSelectionChanged, this, &CDlgPortUsb::selectionChanged);
-    if (m_ok)
-        connect(m_ok, &QPushButton::clicked, this, &CDlgPortUsb::confirm);
+    connect(m_grid, &QTableWidget::itemSelectionChanged, this, &CDlgPortUsb::selectionChanged);
+    connect(m_ok, &QPushButton::clicked, this, &CDlgPortUsb::confirm);
 }
 
 int CDlgPortUsb::run()
 {
     initialise();
-    if (!m_grid || m_grid->rowCount() == 0) {
+    if (m_grid->rowCount() == 0) {
         reject();
         return result();
     }
@@ -48,10 +47,7 @@ int CDlgPortUsb::run()
 
 void CDlgPortUsb::initialise()
 {
-    if (m_ok)
-        m_ok->setEnabled(false);
-    if (!m_grid)
-        return;
+    m_ok->setEnabled(false);
     m_grid->setRowCount(0);
     for (const UsbPrinterEntry &printer : CDeviceInterface::ScanUsbPrinters())
         appendRow(m_grid, columns, {QString(), printer.portName, printer.hardwareId});
@@ -77,13 +73,12 @@ void CDlgPortUsb::preselect()
 void CDlgPortUsb::selectionChanged()
 {
     markSelection(m_grid);
-    if (m_ok)
-        m_ok->setEnabled(selectedRow(m_grid) >= 0);
+    m_ok->setEnabled(selectedRow(m_grid) >= 0);
 }
 
 void CDlgPortUsb::confirm()
 {
-    const int row = m_grid ? selectedRow(m_grid) : -1;
+    const int row = selectedRow(m_grid);
     if (row >= 0) {
         m_settings.kind = PortKind::Usb;
         m_settings.usbDeviceId = cellText(m_grid, row, Device);

@@ -2,6 +2,7 @@
 
 #include "connection/CDeviceInterface.h"
 #include "connection/PortSettings.h"
+#include "ui/RequiredControls.h"
 
 #include <QDialog>
 
@@ -15,6 +16,12 @@ class CDlgPortUsb : public QDialog
     Q_OBJECT
 public:
     static constexpr char layoutFile[] = "DlgPortUSB.ui";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        {"grid_usb_device", "QTableWidget"},
+        {"btn_ok", "QPushButton"},
+        {"window_header", "QWidget"},
+        {"windowclosebtn", "QToolButton"},
+    };
 
     CDlgPortUsb(CDeviceInterface &device, PortSettings &settings, QWidget *parent = nullptr);
 
@@ -32,6 +39,6 @@ private:
 
     CDeviceInterface &m_device;
     PortSettings &m_settings;
-    QTableWidget *m_grid = nullptr;
-    QPushButton *m_ok = nullptr;
+    QTableWidget *m_grid;
+    QPushButton *m_ok;
 };

@@ -95,6 +95,13 @@ QString controlText(const QWidget *control)
     return control->isWindow() ? control->windowTitle() : QString();
 }
 
+int selectedItemValue(const QComboBox *selector)
+{
+    if (!selector || selector->currentIndex() < 0)
+        return 0;
+    return selector->currentData().toInt();
+}
+
 bool setControlHint(QWidget *control, const QString &hint)
 {
     if (auto *edit = qobject_cast<QLineEdit *>(control))

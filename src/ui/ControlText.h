@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QComboBox;
 class QWidget;
 struct WindowPack;
 
@@ -15,6 +16,10 @@ QString controlText(const QWidget *control);
 // The grey hint of an empty edit or drop-down list.
 bool setControlHint(QWidget *control, const QString &hint);
 QString controlHint(const QWidget *control);
+
+// The value (item data) of a drop-down list's selected entry; 0 when no entry
+// is selected.
+int selectedItemValue(const QComboBox *selector);
 
 // Remembers the texts the layout gave every control with a resource id in
 // the layout rooted at root, so that a later pack can fall back to them.

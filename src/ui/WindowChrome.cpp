@@ -1,6 +1,7 @@
 #include "ui/WindowChrome.h"
 
 #include "ui/LayoutLoader.h"
+#include "ui/RequiredControls.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -8,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainterPath>
 #include <QRegion>
+#include <QToolButton>
 #include <QWindow>
 
 namespace ui {
@@ -124,8 +126,9 @@ private:
     bool m_resizable;
 };
 
+// Caption buttons a window's layout may leave out.
 template<typename Action>
-void connectButton(QWidget *window, const char *name, Action action)
+void connectOptionalButton(QWidget *window, const char *name, Action action)
 {
     if (auto *button = findControl<QAbstractButton>(window, QString::fromLatin1(name)))
         QObject::connect(button, &QAbstractButton::clicked, window, action);
@@ -136,16 +139,17 @@ void connectButton(QWidget *window, const char *name, Action action)
 void installWindowChrome(QWidget *window, bool resizable)
 {
     window->setWindowFlag(Qt::FramelessWindowHint, true);
-    QWidget *header = findControl(window, QStringLiteral("window_header"));
+    // Without these a borderless window could be neither moved nor closed.
+    QWidget *header = requireControl(window, "window_header");
+    QObject::connect(requireControl<QToolButton>(window, "windowclosebtn"), &QToolButton::clicked, window,
+                     [window] { window->close(); });
     auto *filter = new ChromeFilter(window, header, resizable);
     window->installEventFilter(filter);
-    if (header)
-        header->installEventFilter(filter);
+    header->installEventFilter(filter);
     window->setMouseTracking(resizable);
-    connectButton(window, "windowminbtn", [window] { window->showMinimized(); });
-    connectButton(window, "windowmaxbtn", [window] { window->showMaximized(); });
-    connectButton(window, "windowrestorebtn", [window] { window->showNormal(); });
-    connectButton(window, "windowclosebtn", [window] { window->close(); });
+    connectOptionalButton(window, "windowminbtn", [window] { window->showMinimized(); });
+    connectOptionalButton(window, "windowmaxbtn", [window] { window->showMaximized(); });
+    connectOptionalButton(window, "windowrestorebtn", [window] { window->showNormal(); });
     filter->updateMaximizeButtons();
 }
 

@@ -17,7 +17,6 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QStackedWidget>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -102,8 +101,6 @@ private Q_SLOTS:
     void japanesePackSelectsNoOption();
     void translate_data();
     void translate();
-    void closeRequestWritesCommunicationSettings_data();
-    void closeRequestWritesCommunicationSettings();
     void trafficLogClearsAtItsLimit();
     void shutDownStoresThePortKindOfTheSettings();
     void screenshots_data();
@@ -361,42 +358,6 @@ void TestMainFrame::translate()
     languages.select(QStringLiteral("Lang\\") + pack, pack);
     QTEST(languages.translate(source), "expected");
     QCOMPARE(languages.currentName(), pack);
-}
-
-void TestMainFrame::closeRequestWritesCommunicationSettings_data()
-{
-    QTest::addColumn<bool>("filled");
-    QTest::addColumn<QString>("sendText");
-    QTest::addColumn<int>("sendType");
-    QTest::addColumn<int>("receiveType");
-    QTest::newRow("filled in") << true << "SELFTEST" << 2 << 0;
-    QTest::newRow("page never touched") << false << "" << 0 << 0;
-}
-
-void TestMainFrame::closeRequestWritesCommunicationSettings()
-{
-    QFETCH(bool, filled);
-    QFETCH(QString, sendText);
-    Shell shell(1);
-    if (filled) {
-        QWidget *page = shell.frame()->page(QStringLiteral("FormCommunication"));
-        ui::setControlText(ui::findControl(page, QStringLiteral("text_send_text")), sendText);
-        for (const char *name : {"cb_send_text_type", "cb_receive_text_type"}) {
-            auto *selector = ui::findControl<QComboBox>(page, QString::fromLatin1(name));
-            selector->addItem(QStringLiteral("CHAR"), 1);
-            selector->addItem(QStringLiteral("HEX"), 2);
-        }
-        ui::findControl<QComboBox>(page, QStringLiteral("cb_send_text_type"))->setCurrentIndex(1);
-        ui::findControl<QComboBox>(page, QStringLiteral("cb_receive_text_type"))->setCurrentIndex(-1);
-    }
-    QSignalSpy closed(shell.frame(), &CMainFrame::closed);
-    QVERIFY(shell.frame()->close());
-    QCOMPARE(closed.size(), 1);
-    SettingsStore &store = shell.app->settings();
-    const QString section = QStringLiteral("Communication");
-    QCOMPARE(store.readText(section, QStringLiteral("SendText"), QString()), sendText);
-    QTEST(store.readInt(section, QStringLiteral("SendTextType"), -1), "sendType");
-    QTEST(store.readInt(section, QStringLiteral("RecvTextType"), -1), "receiveType");
 }
 
 void TestMainFrame::trafficLogClearsAtItsLimit()

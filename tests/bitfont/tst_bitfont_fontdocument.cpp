@@ -49,23 +49,35 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Runs first: documents built before the font tool installed its allocator
-// are released with the allocator that built them.
+// Runs first, before anything in this process opened a scope. Only documents
+// built inside a scope take the blocks; every document, also one holding
+// memory of both kinds, is released where its memory came from.
 void TestFontDocument::documentsFromBeforeTheArena()
 {
+    const auto build = [](pugi::xml_document &document, const char *name) {
+        for (int i = 0; i < 20000; ++i) {
+            fontdoc::appendInt(document, name, i);
+        }
+    };
     auto before = std::make_unique<pugi::xml_document>();
-    for (int i = 0; i < 20000; ++i) {
-        fontdoc::appendInt(*before, "n", i);
-    }
-    docmemory::install();
-    pugi::xml_document after;
-    for (int i = 0; i < 20000; ++i) {
-        fontdoc::appendInt(after, "n", i);
-        fontdoc::appendInt(*before, "m", i); // pages of both kinds in one document
+    build(*before, "n");
+    { const docmemory::Scope installs; }
+    auto outside = std::make_unique<pugi::xml_document>();
+    build(*outside, "n");
+    QCOMPARE(docmemory::blockBytes(), size_t(0));
+    {
+        const docmemory::Scope scope;
+        pugi::xml_document inside;
+        build(inside, "n");
+        build(*before, "m");
+        build(*outside, "m");
+        QVERIFY(docmemory::blockBytes() > 0);
+        QCOMPARE(inside.last_child().text().as_int(), 19999);
     }
     QCOMPARE(before->last_child().text().as_int(), 19999);
     before.reset();
-    QCOMPARE(after.last_child().text().as_int(), 19999);
+    QCOMPARE(outside->last_child().text().as_int(), 19999);
+    outside.reset();
 }
 
 void TestFontDocument::pxAttribute_data()

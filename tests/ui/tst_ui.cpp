@@ -2,6 +2,7 @@
 #include "ui/ControlUpdate.h"
 #include "ui/LanguagePack.h"
 #include "ui/LayoutLoader.h"
+#include "ui/RequiredControls.h"
 #include "ui/SkinPackage.h"
 #include "ui/TabButton.h"
 
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -55,6 +57,7 @@ private Q_SLOTS:
     void messagePackKeepsSourceTextsExactly();
     void packTextsFallBackToLayout();
     void layoutLoadsOwnControlClassesAndImages();
+    void missingRequiredControlIsLoggedAndStoodIn();
     void controlUpdateRules_data();
     void controlUpdateRules();
     void updatesFromWorkerWaitAndSkipMissingWindows();
@@ -166,6 +169,27 @@ void TestUi::layoutLoadsOwnControlClassesAndImages()
     QVERIFY(!ui::findControl(window.get(), QStringLiteral("no_such_control")));
     QVERIFY(!ui::loadLayout(QStringLiteral("NoSuchLayout.ui")));
     ui::registerControlClass(QStringLiteral("TabButton"), [](QWidget *parent) { return new ui::TabButton(parent); });
+}
+
+void TestUi::missingRequiredControlIsLoggedAndStoodIn()
+{
+    QWidget window;
+    QVERIFY(ui::loadLayoutInto(&window, QStringLiteral("DlgPortLpt.ui")));
+    QPushButton *ok = ui::findControl<QPushButton>(&window, QStringLiteral("btn_ok"));
+    QVERIFY(ok);
+    QCOMPARE(ui::requireControl<QPushButton>(&window, "btn_ok"), ok);
+
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral(
+        "^QWidget \\(DlgPortLpt.ui\\) needs the control btn_search of class QPushButton; its layout has no such control$")));
+    QPushButton *standIn = ui::requireControl<QPushButton>(&window, "btn_search");
+    QVERIFY(standIn->isHidden());
+    QCOMPARE(standIn->parentWidget(), &window);
+    QCOMPARE(ui::requireControl<QPushButton>(&window, "btn_search"), standIn);
+
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral(
+        "needs the control cb_port of class QLineEdit; its layout has it as QComboBox$")));
+    QLineEdit *asEdit = ui::requireControl<QLineEdit>(&window, "cb_port");
+    QVERIFY(asEdit->isHidden());
 }
 
 void TestUi::controlUpdateRules_data()

@@ -113,7 +113,7 @@ struct GlyphEntry
 
 void buildBcfDocument(const CFreeTypeFont &font, pugi::xml_document &document, int nullCount, BcfGlyphCopy copy)
 {
-    docmemory::install();
+    const docmemory::Scope fontMemory;
     pugi::xml_node root = document.child("BCF");
     if (!root) {
         root = document.append_child("BCF");

@@ -1,13 +1,9 @@
 #include "bitfont/core/CFreeTypeFont.h"
 
-#include "bitfont/core/DocumentMemory.h"
 #include "bitfont/core/ProjectFile.h"
 #include "connection/TrafficLog.h"
 
-CFreeTypeFont::CFreeTypeFont()
-{
-    docmemory::install();
-}
+CFreeTypeFont::CFreeTypeFont() = default;
 
 void CFreeTypeFont::resetForNewFont()
 {

@@ -14,7 +14,7 @@ namespace docmemory {
 namespace {
 
 constexpr size_t hugePage = size_t(2) << 20;
-constexpr size_t blockBytes = size_t(32) << 20;
+constexpr size_t blockSize = size_t(32) << 20;
 constexpr size_t alignment = 16;
 
 // A block hands out memory front to back and is unmapped once everything in
@@ -33,6 +33,8 @@ struct Arena
     std::vector<Block> blocks;
     std::ptrdiff_t current = -1;
 };
+
+thread_local int t_openScopes = 0;
 
 // Never destroyed: documents owned by other static objects may be freed
 // during exit, after this file's statics would be gone.
@@ -63,12 +65,15 @@ char *mapBlock(size_t size)
 
 void *allocate(size_t size)
 {
+    if (t_openScopes == 0) {
+        return std::malloc(size);
+    }
     size = (std::max<size_t>(size, 1) + alignment - 1) & ~(alignment - 1);
     Arena &a = arena();
     const std::lock_guard lock(a.mutex);
     std::vector<Block> &blocks = a.blocks;
     std::ptrdiff_t &current = a.current;
-    if (size > blockBytes / 4) {
+    if (size > blockSize / 4) {
         const size_t mappedSize = (size + hugePage - 1) & ~(hugePage - 1);
         char *base = mapBlock(mappedSize);
         if (!base) {
@@ -78,11 +83,11 @@ void *allocate(size_t size)
         return base;
     }
     if (current < 0 || blocks[size_t(current)].used + size > blocks[size_t(current)].size) {
-        char *base = mapBlock(blockBytes);
+        char *base = mapBlock(blockSize);
         if (!base) {
             return nullptr;
         }
-        blocks.push_back(Block{base, blockBytes, 0, 0});
+        blocks.push_back(Block{base, blockSize, 0, 0});
         current = std::ptrdiff_t(blocks.size()) - 1;
     }
     Block &block = blocks[size_t(current)];
@@ -125,8 +130,6 @@ void deallocate(void *pointer)
     std::free(pointer);
 }
 
-} // namespace
-
 void install()
 {
     static std::once_flag once;
@@ -134,6 +137,30 @@ void install()
         arena();
         pugi::set_memory_management_functions(allocate, deallocate);
     });
+}
+
+} // namespace
+
+Scope::Scope()
+{
+    install();
+    ++t_openScopes;
+}
+
+Scope::~Scope()
+{
+    --t_openScopes;
+}
+
+size_t blockBytes()
+{
+    Arena &a = arena();
+    const std::lock_guard lock(a.mutex);
+    size_t bytes = 0;
+    for (const Block &block : a.blocks) {
+        bytes += block.size;
+    }
+    return bytes;
 }
 
 } // namespace docmemory

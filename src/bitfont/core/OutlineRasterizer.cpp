@@ -1,6 +1,7 @@
 #include "bitfont/core/OutlineRasterizer.h"
 
 #include "bitfont/core/CFreeTypeFont.h"
+#include "bitfont/core/DocumentMemory.h"
 #include "bitfont/core/DocumentValues.h"
 
 #include <QFile>
@@ -374,6 +375,7 @@ bool renderOutlineFont(CFreeTypeFont &font, jobs::JobProgress &progress)
         return false;
     }
     FT_Face face = ft.face;
+    const docmemory::Scope fontMemory;
     font.resetForNewFont();
     pugi::xml_node faceNode = font.face();
     writeFaceHeader(faceNode, face);

@@ -135,7 +135,7 @@ private:
 
 Result read(const QString &path, pugi::xml_document &document, QString *detail)
 {
-    docmemory::install();
+    const docmemory::Scope fontMemory;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (detail) {

@@ -1,6 +1,7 @@
 #include "bitfont/core/SystemFontRasterizer.h"
 
 #include "bitfont/core/CFreeTypeFont.h"
+#include "bitfont/core/DocumentMemory.h"
 #include "bitfont/core/DocumentValues.h"
 #include "connection/TrafficLog.h"
 
@@ -68,6 +69,7 @@ private:
 void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, jobs::JobProgress &progress,
                       const QElapsedTimer &chooserOpened, const TranslateText &translate)
 {
+    const docmemory::Scope fontMemory;
     font.resetForNewFont();
     pugi::xml_node face = font.face();
     fontdoc::appendText(face, "family_name", chosen.family().toStdString());

@@ -1,0 +1,97 @@
+#include "app/CDlgProcess.h"
+#include "app/CDlgSoftLanguage.h"
+#include "app/CMainFrame.h"
+#include "port_dialogs/CDlgModifyNetWork.h"
+#include "port_dialogs/CDlgPortNet.h"
+#include "port_dialogs/CDlgPortUsb.h"
+#include "terminal/CFormCommunication.h"
+#include "ui/LayoutLoader.h"
+#include "ui/RequiredControls.h"
+#include "ui/SkinPackage.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include <memory>
+#include <span>
+
+namespace {
+
+// Workers address the progress bar by name; the dialog's own code looks up nothing.
+constexpr ui::RequiredControl processControls[] = {{CDlgProcess::progressControl, "QProgressBar"}};
+
+struct WindowControls {
+    const char *layoutFile;
+    std::span<const ui::RequiredControl> controls;
+};
+
+// Every layout of the skin package, with the controls its window's code needs.
+const WindowControls windows[] = {
+    {CMainFrame::layoutFile, CMainFrame::requiredControls},
+    {CDlgSoftLanguage::layoutFile, CDlgSoftLanguage::requiredControls},
+    {"DlgProcess.ui", processControls},
+    {CDlgPortUsb::layoutFile, CDlgPortUsb::requiredControls},
+    {CDlgPortNet::layoutFile, CDlgPortNet::requiredControls},
+    {CDlgModifyNetWork::layoutFile, CDlgModifyNetWork::requiredControls},
+    {CFormCommunication::layoutFile, CFormCommunication::requiredControls},
+    // Windows whose forms are still to come show their layouts as drawn.
+    {"FormPrinterOptions.ui", {}},
+    {"FormFileManager.ui", {}},
+    {"FormBitFont.ui", {}},
+    {"DlgPortCom.ui", {}},
+    {"DlgPortLpt.ui", {}},
+};
+
+} // namespace
+
+class TestSkin : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyLayoutIsAccountedFor();
+    void requiredControlsExistWithTheirClass_data();
+    void requiredControlsExistWithTheirClass();
+};
+
+// A new layout must say which of its controls code relies on, and a listed
+// layout must exist.
+void TestSkin::everyLayoutIsAccountedFor()
+{
+    QStringList inPackage = SkinPackage::embedded().entryNames().filter(QRegularExpression(QStringLiteral("\\.ui$")));
+    inPackage.sort();
+    QStringList listed;
+    for (const WindowControls &window : windows)
+        listed.append(SkinPackage::normalizedPath(QString::fromLatin1(window.layoutFile)));
+    listed.sort();
+    QCOMPARE(listed, inPackage);
+}
+
+void TestSkin::requiredControlsExistWithTheirClass_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+    for (const WindowControls &window : windows) {
+        for (const ui::RequiredControl &control : window.controls)
+            QTest::addRow("%s %s", window.layoutFile, control.name)
+                << QString::fromLatin1(window.layoutFile) << QString::fromLatin1(control.name)
+                << QString::fromLatin1(control.className);
+    }
+}
+
+void TestSkin::requiredControlsExistWithTheirClass()
+{
+    QFETCH(QString, layout);
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+    const std::unique_ptr<QWidget> root(ui::loadLayout(layout));
+    QVERIFY2(root, qPrintable(layout));
+    const QWidget *control = ui::findControl(root.get(), name);
+    QVERIFY2(control, qPrintable(QStringLiteral("%1 has no control %2").arg(layout, name)));
+    QVERIFY2(control->inherits(className.toLatin1().constData()),
+             qPrintable(QStringLiteral("%1 is a %2").arg(name, QString::fromLatin1(control->metaObject()->className()))));
+}
+
+QTEST_MAIN(TestSkin)
+#include "tst_skin.moc"
