@@ -147,7 +147,7 @@ bool queryFileList(CDeviceInterface &port, PrinterParameters &params, MemoryPlac
     const PlaceRow &row = rowOf(place);
     QList<FileEntry> &files = params.*row.files;
     files.clear();
-    if (!sendCommand(port, reportCommand(row, "FILELIST")))
+    if (!sendQuery(port, reportCommand(row, "FILELIST")))
         return false;
     const std::optional<QString> reply = readFileList(port, row.waitMs);
     if (!reply)
@@ -179,18 +179,33 @@ QString downloadHeader(const QString &placeWord, const QString &fileName, qint64
     return header + fileName + QLatin1Char(',') + QString::number(size) + QLatin1Char(',');
 }
 
-void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
-    jobs::JobProgress &progress)
+DownloadOutcome downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName,
+    QByteArrayView data, jobs::JobProgress &progress)
 {
-    sendCommand(port, downloadHeader(placeWord, fileName, data.size()));
+    DownloadOutcome outcome;
+    const auto failed = [&] {
+        CDeviceInterface::LogLine(QStringLiteral("Download failed: %1 of %2 bytes of %3 sent.")
+                                      .arg(outcome.bytesSent)
+                                      .arg(data.size())
+                                      .arg(fileName));
+        return outcome;
+    };
+    if (!sendCommand(port, downloadHeader(placeWord, fileName, data.size())))
+        return failed();
     const qsizetype chunks = (data.size() + downloadChunkSize - 1) / downloadChunkSize;
     progress.setMaximum(static_cast<qint32>(chunks));
     for (qsizetype chunk = 0; chunk < chunks; ++chunk) {
         const qsizetype from = chunk * downloadChunkSize;
-        sendBytes(port, data.sliced(from, std::min<qsizetype>(downloadChunkSize, data.size() - from)));
+        const QByteArrayView bytes = data.sliced(from, std::min<qsizetype>(downloadChunkSize, data.size() - from));
+        if (!sendBytes(port, bytes))
+            return failed();
+        outcome.bytesSent += bytes.size();
         progress.setPosition(static_cast<qint32>(chunk + 1));
     }
-    sendCommand(port, QStringLiteral("\r\n"));
+    if (!sendCommand(port, QStringLiteral("\r\n")))
+        return failed();
+    outcome.complete = true;
+    return outcome;
 }
 
 } // namespace protocol

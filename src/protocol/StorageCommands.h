@@ -41,10 +41,16 @@ bool deleteAllFiles(CDeviceInterface &port, MemoryPlace place);
 // "DOWNLOAD A,NAME,10," for "DRAM" (F for "FLASH", E for "CARD"; any other
 // word gives no letter).
 QString downloadHeader(const QString &placeWord, const QString &fileName, qint64 size);
+// What a download got through: complete when every write went out.
+struct DownloadOutcome {
+    bool complete = false;
+    qint64 bytesSent = 0; // data bytes written before a failure, the header not counted
+};
+
 // Header, data in 8192-byte chunks (the maximum is their number, the position
-// the chunks written), CR LF.
-// Errors go unnoticed by design: the traffic log shows what was written.
-void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
-    jobs::JobProgress &progress);
+// the chunks written), CR LF. A failed write ends the download there, with a
+// "Download failed" line in the traffic log.
+DownloadOutcome downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName,
+    QByteArrayView data, jobs::JobProgress &progress);
 
 } // namespace protocol
