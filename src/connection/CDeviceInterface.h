@@ -64,7 +64,7 @@ private:
 
     PortSettings m_settings;
     QString m_serialMode;
-    // Ends the time in which a missed reply may still arrive; invalid when
+    // Ends the time in which a missed reply may still arrive; Forever when
     // the last read was answered.
     QDeadlineTimer m_lateReplyUntil { QDeadlineTimer::Forever };
     // By kind value; Lpt has none. Each keeps its handles until Close.

@@ -137,7 +137,7 @@ ReadPassOutcome readAllParameters(CDeviceInterface &port, PrinterParameters &par
     using End = ReadPassOutcome::End;
     ReadPassOutcome outcome;
     qint32 step = 0;
-    // Whether the pass goes on after an exchange that gave answered.
+    // Counts one exchange; false when the pass ends after it.
     const auto exchanged = [&](bool answered) {
         ++outcome.queries;
         if (answered)
@@ -150,17 +150,20 @@ ReadPassOutcome readAllParameters(CDeviceInterface &port, PrinterParameters &par
         return outcome.end == End::Complete;
     };
     const auto report = [&] {
-        const QString counts = QStringLiteral("%1 of %2 queries unanswered").arg(outcome.unanswered).arg(outcome.queries);
+        const QString counts
+            = QStringLiteral("%1 of %2 queries unanswered").arg(outcome.unanswered).arg(outcome.queries);
         switch (outcome.end) {
         case End::Complete:
             if (outcome.unanswered > 0)
                 CDeviceInterface::LogLine(QStringLiteral("Reading parameters: %1.").arg(counts));
             break;
         case End::ConnectionLost:
-            CDeviceInterface::LogLine(QStringLiteral("Reading parameters stopped: the connection is gone (%1).").arg(counts));
+            CDeviceInterface::LogLine(
+                QStringLiteral("Reading parameters stopped: the connection is gone (%1).").arg(counts));
             break;
         case End::NoAnswer:
-            CDeviceInterface::LogLine(QStringLiteral("Reading parameters stopped: the printer does not answer (%1).").arg(counts));
+            CDeviceInterface::LogLine(
+                QStringLiteral("Reading parameters stopped: the printer does not answer (%1).").arg(counts));
             break;
         case End::Cancelled:
             CDeviceInterface::LogLine(QStringLiteral("Reading parameters cancelled (%1).").arg(counts));

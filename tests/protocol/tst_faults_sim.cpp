@@ -109,7 +109,8 @@ void FaultsSimTest::restartedPrinterIsReachedAgain()
 void FaultsSimTest::lateRepliesAreNotTakenForLaterOnes()
 {
     SimPrinterProcess sim;
-    QVERIFY2(sim.start(simExecutable, { QStringLiteral("--slow"), QStringLiteral("1500") }), qPrintable(sim.errorText()));
+    QVERIFY2(
+        sim.start(simExecutable, { QStringLiteral("--slow"), QStringLiteral("1500") }), qPrintable(sim.errorText()));
     CDeviceInterface port;
     QVERIFY(sim.connectPort(port));
     RecordingProgress progress;
@@ -195,12 +196,14 @@ void FaultsSimTest::brokenDownloadFails()
         else
             QThread::msleep(500);
     };
-    const DownloadOutcome outcome = downloadFile(port, QStringLiteral("DRAM"), QStringLiteral("BIG.BIN"), data, progress);
+    const DownloadOutcome outcome
+        = downloadFile(port, QStringLiteral("DRAM"), QStringLiteral("BIG.BIN"), data, progress);
     QVERIFY(!outcome.complete);
     QVERIFY(outcome.bytesSent < data.size());
     QVERIFY(progress.lastPosition() < chunks);
     QCOMPARE(outcome.bytesSent, qint64(std::max(progress.lastPosition(), 0)) * downloadChunkSize);
-    const QString failed = QStringLiteral("Download failed: %1 of %2 bytes of BIG.BIN sent.").arg(outcome.bytesSent).arg(data.size());
+    const QString failed
+        = QStringLiteral("Download failed: %1 of %2 bytes of BIG.BIN sent.").arg(outcome.bytesSent).arg(data.size());
     QTRY_VERIFY2(log.lines().contains(failed), qPrintable(log.lines().join(u'\n')));
     qInfo("download ended after %lld of %lld bytes", static_cast<long long>(outcome.bytesSent),
         static_cast<long long>(data.size()));

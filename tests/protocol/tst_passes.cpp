@@ -189,9 +189,8 @@ void PassesTest::readingCountsAndStops_data()
     QTest::addColumn<qint32>("unanswered");
 
     const QList<QByteArray> statusOnly = commonQueries(false);
-    QTest::newRow("only the status answered")
-        << false << std::numeric_limits<qint32>::max() << statusOnly << 64 << ReadPassOutcome::End::Complete
-        << qint32(statusOnly.size() - 1);
+    QTest::newRow("only the status answered") << false << std::numeric_limits<qint32>::max() << statusOnly << 64
+                                              << ReadPassOutcome::End::Complete << qint32(statusOnly.size() - 1);
     QTest::newRow("cancelled before step 10")
         << true << 10 << commonQueries(true).first(8) << 9 << ReadPassOutcome::End::Cancelled << 0;
     QTest::newRow("cancelled before the first query")
@@ -365,8 +364,9 @@ void PassesTest::writingStopsAtFailedSetting()
     port.failWriteOf("SHIFT 0,0\r\n");
     PrinterParameters params;
     const WritePassOutcome outcome = writePageParameters(port, params, 0, record());
-    QCOMPARE(port.writes(), (QList<QByteArray> { "SPEED 0\r\n", "DENSITY 0\r\n", "SIZE 0mm,0mm\r\n",
-                                "OFFSET 0 dot\r\n", "SHIFT 0,0\r\n" }));
+    QCOMPARE(port.writes(),
+        (QList<QByteArray> {
+            "SPEED 0\r\n", "DENSITY 0\r\n", "SIZE 0mm,0mm\r\n", "OFFSET 0 dot\r\n", "SHIFT 0,0\r\n" }));
     QCOMPARE(m_recorder.reports, passProgress(25, 4));
     QVERIFY(!outcome.complete);
     QCOMPARE(outcome.sent, 4);
