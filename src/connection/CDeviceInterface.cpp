@@ -7,6 +7,7 @@
 #include "connection/transports/UsbPrinterTransport.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 CDeviceInterface::CDeviceInterface()
@@ -68,7 +69,8 @@ qint32 CDeviceInterface::Write(const void *data, qint32 length)
     const TransferResult written = transport ? transport->write(bytes, length, writeTimeoutMs) : std::nullopt;
     if (!written)
         return 0;
-    LogLine(TrafficLog::transferLine(QStringLiteral("Write: "), QByteArrayView(bytes, length)));
+    const QString prefix = *written == length ? QStringLiteral("Write: ") : QStringLiteral("Write failed: ");
+    LogLine(TrafficLog::transferLine(prefix, QByteArrayView(bytes, length)));
     return *written;
 }
 
@@ -79,10 +81,36 @@ qint32 CDeviceInterface::Read(void *buffer, qint32 capacity, quint32 waitMs)
     Transport *transport = transportFor(m_settings.kind);
     const TransferResult count
         = transport ? transport->read(bytes, capacity, int(std::min<quint32>(waitMs, INT_MAX))) : std::nullopt;
+    if (!count || *count <= 0)
+        m_lateReplyUntil = QDeadlineTimer(lateReplyMs);
+    else
+        m_lateReplyUntil = QDeadlineTimer(QDeadlineTimer::Forever);
     if (!count)
         return 0;
     LogLine(TrafficLog::transferLine(QStringLiteral("Read: "), QByteArrayView(bytes, std::max(*count, 0))));
     return *count;
+}
+
+qint32 CDeviceInterface::DiscardInput()
+{
+    Transport *transport = transportFor(m_settings.kind);
+    const QDeadlineTimer lateReplyUntil = m_lateReplyUntil.isForever() ? QDeadlineTimer(0) : m_lateReplyUntil;
+    m_lateReplyUntil = QDeadlineTimer(QDeadlineTimer::Forever);
+    if (!transport || !transport->isOpen())
+        return 0;
+    QByteArray dropped;
+    std::array<char, 1024> buffer;
+    while (dropped.size() < maxDiscardBytes) {
+        // Once the late bytes have come, only what follows them at once belongs to them.
+        const int waitMs = dropped.isEmpty() ? int(lateReplyUntil.remainingTime()) : 0;
+        const TransferResult count = transport->readWithin(buffer.data(), qint32(buffer.size()), waitMs);
+        if (!count || *count <= 0)
+            break;
+        dropped.append(buffer.data(), std::min(*count, qint32(buffer.size())));
+    }
+    if (!dropped.isEmpty())
+        LogLine(TrafficLog::transferLine(QStringLiteral("Dropped: "), dropped));
+    return qint32(dropped.size());
 }
 
 void CDeviceInterface::LogLine(const QString &text)

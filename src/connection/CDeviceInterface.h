@@ -4,6 +4,7 @@
 #include "connection/Transport.h"
 #include "platform/UsbPrinters.h"
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QString>
 
@@ -21,6 +22,8 @@ class CDeviceInterface
 {
 public:
     static constexpr int writeTimeoutMs = 2000;
+    static constexpr int lateReplyMs = 1000;
+    static constexpr qint32 maxDiscardBytes = 64 * 1024;
 
     CDeviceInterface();
     virtual ~CDeviceInterface();
@@ -30,11 +33,18 @@ public:
     virtual bool Open(const PortSettings &settings);
     virtual void Close();
     virtual bool IsOpen() const;
-    // Returns bytes written, 0 on failure or after 2000 ms.
+    // Returns bytes written, 0 on failure or after 2000 ms. A write that took
+    // place but did not write every byte logs a "Write failed: " line.
     virtual qint32 Write(const void *data, qint32 length);
     // One read of at most capacity bytes within waitMs (Net: 1000 ms fixed).
     // 0 on failure or time-out; Net may return a negative error.
     virtual qint32 Read(void *buffer, qint32 capacity, quint32 waitMs);
+    // Drops what is waiting in the port's input before a command whose reply
+    // is read, so that its reply can only be what arrives after it. Within
+    // lateReplyMs of a read that came back empty it also drops what arrives
+    // until then: the reply that read missed may still be on its way. Logs the
+    // dropped bytes as one "Dropped: " line; returns their count.
+    virtual qint32 DiscardInput();
 
     static void LogLine(const QString &text);
     static QList<UsbPrinterEntry> ScanUsbPrinters();
@@ -54,6 +64,9 @@ private:
 
     PortSettings m_settings;
     QString m_serialMode;
+    // Ends the time in which a missed reply may still arrive; Forever when
+    // the last read was answered.
+    QDeadlineTimer m_lateReplyUntil { QDeadlineTimer::Forever };
     // By kind value; Lpt has none. Each keeps its handles until Close.
     std::array<std::unique_ptr<Transport>, 5> m_transports;
 };

@@ -14,6 +14,7 @@ bool CSocketClient::Connect(const QString &host, int port, bool autoReconnect, b
     Close();
     m_host = host.left(259);
     m_port = port;
+    m_autoReconnect = autoReconnect;
     m_peer = platform::resolveIPv4(m_host);
     m_wake.reset();
 
@@ -25,9 +26,27 @@ bool CSocketClient::Connect(const QString &host, int port, bool autoReconnect, b
         if (!autoReconnect)
             return false;
     }
+    startRetrying();
+    return backgroundConnect;
+}
+
+void CSocketClient::startRetrying()
+{
+    // A retry thread left over from an earlier success has ended or is ending.
+    if (m_retryThread.joinable())
+        m_retryThread.join();
     m_retryRunning = true;
     m_retryThread = std::thread(&CSocketClient::retryLoop, this);
-    return backgroundConnect;
+}
+
+void CSocketClient::connectionLost()
+{
+    if (!m_connected.exchange(false))
+        return;
+    closeSocket();
+    OnDisconnected();
+    if (m_autoReconnect)
+        startRetrying();
 }
 
 // A failed connect leaves a Linux socket unusable, so each attempt starts
@@ -87,9 +106,15 @@ void CSocketClient::Close()
     m_wake.reset();
 }
 
+// While retrying, the socket belongs to the connection attempt.
 bool CSocketClient::SendRaw(const void *data, qint32 length)
 {
-    return platform::sendAll(m_socket.load(), data, length);
+    if (!m_connected.load())
+        return false;
+    if (platform::sendAll(m_socket.load(), data, length))
+        return true;
+    connectionLost();
+    return false;
 }
 
 QString CSocketClient::peerAddressText() const

@@ -10,6 +10,8 @@
 
 // A TCP client that can connect in the background and retry every second
 // until the peer answers. Waits are interruptible so Close returns promptly.
+// A failed send, or a receive that finds the connection closed or broken,
+// ends the connected state; with auto-reconnect the retrying starts again.
 class CSocketClient
 {
 public:
@@ -35,11 +37,18 @@ public:
 protected:
     // Called once after each successful attempt, on a thread of its own.
     virtual void OnConnected() {}
+    // Called once when a connected client finds its connection gone, on the
+    // thread that found it.
+    virtual void OnDisconnected() {}
     int socketHandle() const { return m_socket.load(); }
+    // The connection is gone: leave the connected state, close the socket and,
+    // with auto-reconnect, retry in the background. Nothing when not connected.
+    void connectionLost();
 
 private:
     bool attemptConnect();
     void retryLoop();
+    void startRetrying();
     void announceConnected();
     void closeSocket();
     void joinThreads();
@@ -48,6 +57,7 @@ private:
     platform::Ipv4Address m_peer;
     QString m_host;
     int m_port = 0;
+    bool m_autoReconnect = false;
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_retryRunning{false};
     std::thread m_retryThread;

@@ -27,4 +27,10 @@ public:
     virtual TransferResult write(const char *data, qint32 length, int timeoutMs) = 0;
     // One read of at most capacity bytes within waitMs.
     virtual TransferResult read(char *buffer, qint32 capacity, int waitMs) = 0;
+    // Like read, but waits exactly waitMs at most (0: only what has already
+    // arrived) where read keeps a wait of its own.
+    virtual TransferResult readWithin(char *buffer, qint32 capacity, int waitMs)
+    {
+        return read(buffer, capacity, waitMs);
+    }
 };

@@ -302,10 +302,14 @@ void registerFileManager(CApp &app)
             [&app, request](
                 jobs::JobContext &context) { return file_manager::downloadFile(app.device(), request, context); },
             [caller](const file_manager::DownloadOutcome &outcome) {
-                if (outcome.status != file_manager::DownloadStatus::Refused)
+                QString message;
+                if (outcome.status == file_manager::DownloadStatus::Refused)
+                    message = translate(QStringLiteral("打印机拒绝了文件：")) + outcome.reply;
+                else if (outcome.status == file_manager::DownloadStatus::WriteFailed)
+                    message = translate(QStringLiteral("下载失败：与打印机的连接中断。"));
+                else
                     return;
-                prompts().showMessage(caller ? caller->window() : nullptr,
-                    translate(QStringLiteral("打印机拒绝了文件：")) + outcome.reply,
+                prompts().showMessage(caller ? caller->window() : nullptr, message,
                     translate(QStringLiteral("下载文件")), Prompts::Buttons::Ok, Prompts::Icon::Warning);
             });
     });

@@ -12,7 +12,6 @@ namespace file_manager {
 void readMemory(
     CDeviceInterface &port, PrinterParameters &params, protocol::MemoryPlace place, jobs::JobProgress &progress)
 {
-    protocol::discardInput(port);
     progress.setMaximum(3);
     protocol::queryTotalSize(port, params, place);
     progress.setPosition(1);
@@ -49,10 +48,15 @@ DownloadOutcome downloadFile(CDeviceInterface &port, const DownloadRequest &requ
         return {};
     }
     DownloadOutcome outcome;
-    outcome.status = protocol::downloadFile(port, request.placeWord, request.name, file, size, progress)
-        ? DownloadStatus::Sent
-        : DownloadStatus::ReadFailed;
-    if (outcome.status == DownloadStatus::ReadFailed)
+    const protocol::DownloadOutcome sent =
+        protocol::downloadFile(port, request.placeWord, request.name, file, size, progress);
+    outcome.bytesSent = sent.bytesSent;
+    if (!sent.complete) {
+        outcome.status = DownloadStatus::WriteFailed;
+        return outcome;
+    }
+    outcome.status = sent.sourceShort ? DownloadStatus::ReadFailed : DownloadStatus::Sent;
+    if (sent.sourceShort)
         CDeviceInterface::LogLine(QStringLiteral("Load file failed while sending; the rest was sent as zero bytes."));
     if (const std::optional<QString> reply = protocol::readDownloadReply(port, request.placeWord)) {
         outcome.reply = *reply;

@@ -31,12 +31,14 @@ enum class DownloadStatus {
     Sent, // every byte went out and the printer raised no objection
     NotSent, // a bad name or an unreadable or empty file: nothing was written
     ReadFailed, // the file gave less than its size while it was sent
+    WriteFailed, // the connection failed part-way; bytesSent went out
     Refused, // the printer answered with an error line
 };
 
 struct DownloadOutcome {
     DownloadStatus status = DownloadStatus::NotSent;
     QString reply; // the printer's line after the data, if any
+    qint64 bytesSent = 0; // data bytes written
 };
 
 // Checks the name and the file, sends the file block by block and reads the

@@ -131,14 +131,18 @@ bool sendAll(int fd, const void *data, qint32 length)
 }
 
 // Waits on the socket itself, so an answer is taken the moment it arrives.
-qint32 receiveWithin(int fd, void *buffer, qint32 capacity, quint32 waitMs)
+std::optional<qint32> receiveWithin(int fd, void *buffer, qint32 capacity, quint32 waitMs)
 {
     if (fd < 0)
-        return 0;
+        return std::nullopt;
     pollfd wait { fd, POLLIN, 0 };
     if (pollRetrying(&wait, 1, int(std::min<quint32>(waitMs, INT_MAX))) <= 0 || (wait.revents & POLLNVAL))
-        return 0;
-    return qint32(::recv(fd, buffer, size_t(std::max(capacity, 0)), 0));
+        return std::nullopt;
+    ssize_t n;
+    do {
+        n = ::recv(fd, buffer, size_t(std::max(capacity, 0)), 0);
+    } while (n < 0 && errno == EINTR);
+    return qint32(n);
 }
 
 void closeSocket(int fd)

@@ -32,8 +32,8 @@ bool connectTcp(int fd, Ipv4Address peer, quint16 port, int timeoutMs, int sendL
 // Sends all bytes; false on any failure.
 bool sendAll(int fd, const void *data, qint32 length);
 // One receive once the socket is readable within waitMs: its count (0 when the
-// peer closed, negative on error), or 0 when nothing came in time.
-qint32 receiveWithin(int fd, void *buffer, qint32 capacity, quint32 waitMs);
+// peer closed, negative on error), or nothing when nothing came in time.
+std::optional<qint32> receiveWithin(int fd, void *buffer, qint32 capacity, quint32 waitMs);
 // Shuts the socket down both ways and closes it.
 void closeSocket(int fd);
 

@@ -41,6 +41,12 @@ bool sendCommand(CDeviceInterface &port, const QString &command)
     return sendBytes(port, commandBytes(command));
 }
 
+bool sendQuery(CDeviceInterface &port, const QString &command)
+{
+    port.DiscardInput();
+    return sendCommand(port, command);
+}
+
 bool readReply(CDeviceInterface &port, quint32 waitMs, QString &text)
 {
     text.clear();
@@ -58,12 +64,13 @@ bool readReply(CDeviceInterface &port, quint32 waitMs, QString &text)
 bool query(CDeviceInterface &port, const QString &command, quint32 waitMs, QString &text)
 {
     text.clear();
-    return sendCommand(port, command) && readReply(port, waitMs, text);
+    return sendQuery(port, command) && readReply(port, waitMs, text);
 }
 
 bool queryStatus(CDeviceInterface &port, PrinterParameters &params)
 {
     static constexpr char statusQuery[] = { '\x1b', '!', '?' };
+    port.DiscardInput();
     if (port.Write(statusQuery, sizeof statusQuery) == 0)
         return false;
     std::array<unsigned char, replyBufferSize> buffer {};

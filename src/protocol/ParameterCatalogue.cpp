@@ -183,7 +183,7 @@ const char *tokenWord(std::span<const Token> tokens, qint32 value)
 // The option queries answer without a line end, so they read raw bytes.
 bool queryOptionFlag(CDeviceInterface &port, const QString &command, qint32 &field)
 {
-    if (!sendCommand(port, command))
+    if (!sendQuery(port, command))
         return false;
     std::array<char, 255> buffer {};
     // A negative count is a connection error, not an answer.
@@ -227,7 +227,7 @@ void store(PrinterParameters &params, const QueryRow &row, const QString &reply)
 bool runPairedQuery(CDeviceInterface &port, PrinterParameters &params, const QueryRow &row)
 {
     QString reply;
-    const bool firstSent = sendCommand(port, QLatin1String(row.command));
+    const bool firstSent = sendQuery(port, QLatin1String(row.command));
     if (firstSent) {
         if (!readReply(port, queryWaitMs, reply))
             return false;

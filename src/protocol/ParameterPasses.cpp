@@ -1,5 +1,6 @@
 #include "protocol/ParameterPasses.h"
 
+#include "connection/CDeviceInterface.h"
 #include "protocol/CommandChannel.h"
 #include "protocol/ParameterCatalogue.h"
 #include "protocol/PrinterParameters.h"
@@ -131,34 +132,92 @@ bool holds(const PrinterParameters &params, Condition condition)
 
 } // namespace
 
-void readAllParameters(CDeviceInterface &port, PrinterParameters &params, jobs::JobProgress &progress)
+ReadPassOutcome readAllParameters(CDeviceInterface &port, PrinterParameters &params, jobs::JobProgress &progress)
 {
+    using End = ReadPassOutcome::End;
+    ReadPassOutcome outcome;
     qint32 step = 0;
+    // Counts one exchange; false when the pass ends after it.
+    const auto exchanged = [&](bool answered) {
+        ++outcome.queries;
+        if (answered)
+            return true;
+        ++outcome.unanswered;
+        if (!port.IsOpen())
+            outcome.end = End::ConnectionLost;
+        else if (outcome.unanswered == outcome.queries && outcome.queries == 1 + silentQueriesBeforeEnd)
+            outcome.end = End::NoAnswer;
+        return outcome.end == End::Complete;
+    };
+    const auto report = [&] {
+        const QString counts
+            = QStringLiteral("%1 of %2 queries unanswered").arg(outcome.unanswered).arg(outcome.queries);
+        switch (outcome.end) {
+        case End::Complete:
+            if (outcome.unanswered > 0)
+                CDeviceInterface::LogLine(QStringLiteral("Reading parameters: %1.").arg(counts));
+            break;
+        case End::ConnectionLost:
+            CDeviceInterface::LogLine(
+                QStringLiteral("Reading parameters stopped: the connection is gone (%1).").arg(counts));
+            break;
+        case End::NoAnswer:
+            CDeviceInterface::LogLine(
+                QStringLiteral("Reading parameters stopped: the printer does not answer (%1).").arg(counts));
+            break;
+        case End::Cancelled:
+            CDeviceInterface::LogLine(QStringLiteral("Reading parameters cancelled (%1).").arg(counts));
+            break;
+        }
+        return outcome;
+    };
+
     progress.setMinimum(0);
     progress.setMaximum(readPassRange);
     // The Wi-Fi DHCP query runs only on a printer with the option; without it
     // the flag must not keep the answer of a printer read earlier.
     params.wifiQueried = 0;
-    queryStatus(port, params);
+    if (!exchanged(queryStatus(port, params)))
+        return report();
     progress.setPosition(++step);
     for (const ReadStep &s : readSteps) {
-        if (s.query && holds(params, s.condition))
-            runQuery(port, params, *s.query);
+        if (s.query && holds(params, s.condition)) {
+            if (progress.cancelRequested()) {
+                outcome.end = End::Cancelled;
+                return report();
+            }
+            if (!exchanged(runQuery(port, params, *s.query)))
+                return report();
+        }
         progress.setPosition(++step);
     }
+    return report();
 }
 
-void writePageParameters(
+WritePassOutcome writePageParameters(
     CDeviceInterface &port, const PrinterParameters &params, int page, jobs::JobProgress &progress)
 {
+    WritePassOutcome outcome;
     qint32 step = 0;
     progress.setMinimum(0);
     progress.setMaximum(writePassRange);
     for (const WriteStep &s : writeSteps) {
-        if (static_cast<int>(s.page) == page && holds(params, s.condition) && holds(params, s.secondCondition))
-            sendSetting(port, params, s.setting);
+        if (static_cast<int>(s.page) == page && holds(params, s.condition) && holds(params, s.secondCondition)) {
+            // A value without a command sends nothing, and that is no failure.
+            if (const std::optional<QString> text = settingText(params, s.setting)) {
+                if (!sendCommand(port, *text)) {
+                    CDeviceInterface::LogLine(
+                        QStringLiteral("Writing parameters stopped: a setting could not be sent (%1 sent).")
+                            .arg(outcome.sent));
+                    return outcome;
+                }
+                ++outcome.sent;
+            }
+        }
         progress.setPosition(++step);
     }
+    outcome.complete = true;
+    return outcome;
 }
 
 } // namespace protocol

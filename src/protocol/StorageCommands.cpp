@@ -159,7 +159,7 @@ bool queryFileList(CDeviceInterface &port, PrinterParameters &params, MemoryPlac
     const PlaceRow &row = rowOf(place);
     QList<FileEntry> &files = params.*row.files;
     files.clear();
-    if (!sendCommand(port, reportCommand(row, "FILELIST")))
+    if (!sendQuery(port, reportCommand(row, "FILELIST")))
         return false;
     const std::optional<QString> reply = readFileList(port, row.waitMs);
     if (!reply)
@@ -189,40 +189,50 @@ QString downloadHeader(const QString &placeWord, const QString &fileName, qint64
     return header + fileName + QLatin1Char(',') + QString::number(size) + QLatin1Char(',');
 }
 
-void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
-    jobs::JobProgress &progress)
+DownloadOutcome downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName,
+    QByteArrayView data, jobs::JobProgress &progress)
 {
     const QByteArray bytes = QByteArray::fromRawData(data.data(), data.size());
     QBuffer source;
     source.setData(bytes);
     source.open(QIODevice::ReadOnly);
-    downloadFile(port, placeWord, fileName, source, bytes.size(), progress);
+    return downloadFile(port, placeWord, fileName, source, bytes.size(), progress);
 }
 
-bool downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QIODevice &source,
-    qint64 size, jobs::JobProgress &progress)
+DownloadOutcome downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName,
+    QIODevice &source, qint64 size, jobs::JobProgress &progress)
 {
-    sendCommand(port, downloadHeader(placeWord, fileName, size));
+    DownloadOutcome outcome;
+    const auto failed = [&] {
+        CDeviceInterface::LogLine(
+            QStringLiteral("Download failed: %1 of %2 bytes of %3 sent.").arg(outcome.bytesSent).arg(size).arg(fileName));
+        return outcome;
+    };
+    if (!sendCommand(port, downloadHeader(placeWord, fileName, size)))
+        return failed();
     const qint64 chunks = (size + downloadChunkSize - 1) / downloadChunkSize;
     progress.setMaximum(static_cast<qint32>(chunks));
     QByteArray chunk(downloadChunkSize, Qt::Uninitialized);
-    bool complete = true;
     for (qint64 index = 0; index < chunks; ++index) {
         const qint64 length = std::min<qint64>(downloadChunkSize, size - index * downloadChunkSize);
         qint64 filled = 0;
-        while (complete && filled < length) {
+        while (!outcome.sourceShort && filled < length) {
             const qint64 count = source.read(chunk.data() + filled, length - filled);
             if (count <= 0)
-                complete = false;
+                outcome.sourceShort = true;
             else
                 filled += count;
         }
         std::fill(chunk.begin() + filled, chunk.begin() + length, '\0');
-        sendBytes(port, QByteArrayView(chunk).first(length));
+        if (!sendBytes(port, QByteArrayView(chunk).first(length)))
+            return failed();
+        outcome.bytesSent += length;
         progress.setPosition(static_cast<qint32>(index + 1));
     }
-    sendCommand(port, QStringLiteral("\r\n"));
-    return complete;
+    if (!sendCommand(port, QStringLiteral("\r\n")))
+        return failed();
+    outcome.complete = true;
+    return outcome;
 }
 
 std::optional<QString> readDownloadReply(CDeviceInterface &port, const QString &placeWord)
@@ -233,21 +243,6 @@ std::optional<QString> readDownloadReply(CDeviceInterface &port, const QString &
     if (count <= 0 || count > replyBufferSize)
         return std::nullopt;
     return replyText(QByteArrayView(buffer.data(), count)).trimmed();
-}
-
-qint64 discardInput(CDeviceInterface &port)
-{
-    // Bounded: a printer that never stops talking cannot hold the caller.
-    constexpr int maxReads = 64;
-    std::array<char, replyBufferSize> buffer;
-    qint64 dropped = 0;
-    for (int read = 0; read < maxReads; ++read) {
-        const qint32 count = port.Read(buffer.data(), replyBufferSize, 0);
-        if (count <= 0 || count > replyBufferSize)
-            break;
-        dropped += count;
-    }
-    return dropped;
 }
 
 } // namespace protocol

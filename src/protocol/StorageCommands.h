@@ -45,23 +45,27 @@ bool deleteAllFiles(CDeviceInterface &port, MemoryPlace place);
 // "DOWNLOAD A,NAME,10," for "DRAM" (F for "FLASH", E for "CARD"; any other
 // word gives no letter).
 QString downloadHeader(const QString &placeWord, const QString &fileName, qint64 size);
+// What a download got through: complete when every write went out.
+struct DownloadOutcome {
+    bool complete = false;
+    bool sourceShort = false; // the source gave less than the size announced
+    qint64 bytesSent = 0; // data bytes written before a failure, the header not counted
+};
+
 // Header, data in 8192-byte chunks (the maximum is their number, the position
-// the chunks written), CR LF.
-// Errors go unnoticed by design: the traffic log shows what was written.
-void downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QByteArrayView data,
-    jobs::JobProgress &progress);
+// the chunks written), CR LF. A failed write ends the download there, with a
+// "Download failed" line in the traffic log.
+DownloadOutcome downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName,
+    QByteArrayView data, jobs::JobProgress &progress);
 // The same with size bytes read from source one chunk at a time. When the
 // source gives less than a chunk, the rest of the promised size goes out as
-// zero bytes, so that the printer does not take later commands for file
-// data; false then.
-bool downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName, QIODevice &source,
-    qint64 size, jobs::JobProgress &progress);
+// zero bytes (sourceShort), so that the printer does not take later commands
+// for file data.
+DownloadOutcome downloadFile(CDeviceInterface &port, const QString &placeWord, const QString &fileName,
+    QIODevice &source, qint64 size, jobs::JobProgress &progress);
 // The one line a printer may send after a download's closing CR LF (a
 // refusal such as "ERROR: FLASH FULL"), read once with the place's wait;
 // nothing when it stays silent, as it does on success.
 std::optional<QString> readDownloadReply(CDeviceInterface &port, const QString &placeWord);
-// Reads and drops whatever the printer has sent that nobody read, so that the
-// next query's reply is its own. Returns the bytes dropped.
-qint64 discardInput(CDeviceInterface &port);
 
 } // namespace protocol

@@ -57,7 +57,9 @@ private Q_SLOTS:
         QTest::newRow("nothing written") << true << QByteArray() << QVariant(0) << 0 << QStringList{"Write: ( Hex:  )"};
         QTest::newRow("write took no place") << true << QByteArray("\x1b!?") << none << 0 << QStringList();
         QTest::newRow("failed send") << true << QByteArray("AB") << QVariant(0) << 0
-                                     << QStringList{"Write: AB( Hex: 41 42  )"};
+                                     << QStringList{"Write failed: AB( Hex: 41 42  )"};
+        QTest::newRow("short write") << true << QByteArray("AB") << QVariant(1) << 1
+                                     << QStringList{"Write failed: AB( Hex: 41 42  )"};
         QTest::newRow("reply read") << false << QByteArray("OK\r\n") << none << 4
                                     << QStringList{"Read: OK[CRLF]( Hex: 4F 4B 0D 0A  )"};
         QTest::newRow("read timed out") << false << QByteArray() << none << 0 << QStringList();
@@ -92,6 +94,47 @@ private Q_SLOTS:
             QCOMPARE(line.readWaits(), QList<int>{750});
         }
         QTEST(log.lines(), "lines");
+    }
+
+    // What waits in the input is dropped in one logged line, taking only what
+    // has arrived; right after a read that came back empty it waits out the
+    // rest of the time a late reply may take.
+    void discardInputDropsWhatWaits_data()
+    {
+        QTest::addColumn<bool>("missedRead");
+        QTest::newRow("after an answered read") << false;
+        QTest::newRow("after a missed read") << true;
+    }
+    void discardInputDropsWhatWaits()
+    {
+        QFETCH(bool, missedRead);
+        CDeviceInterface port;
+        FakeTransport &line = FakeTransport::install(port, PortKind::Path);
+        QVERIFY(port.Open(pathPort(QStringLiteral("/dev/fake"))));
+        char buffer[16];
+        if (missedRead)
+            line.queueResult(std::nullopt);
+        else
+            line.queueRead("OK\r\n");
+        port.Read(buffer, sizeof buffer, 500);
+        line.queueRead("203\r\n");
+        line.queueRead("\x05");
+        TrafficLogRecorder log;
+        QCOMPARE(port.DiscardInput(), 6);
+        QCOMPARE(log.lines(), QStringList{"Dropped: ( Hex: 32 30 33 0D 0A 05  )"});
+        const QList<int> waits = line.readWaits().mid(1);
+        QCOMPARE(waits.size(), 3); // two with bytes, one that found nothing
+        QCOMPARE(waits.mid(1), (QList<int>{0, 0}));
+        if (missedRead)
+            QVERIFY(waits[0] > CDeviceInterface::lateReplyMs / 2 && waits[0] <= CDeviceInterface::lateReplyMs);
+        else
+            QCOMPARE(waits[0], 0);
+
+        // Nothing waiting: nothing dropped, nothing logged, no wait.
+        log.clear();
+        QCOMPARE(port.DiscardInput(), 0);
+        QCOMPARE(line.readWaits().last(), 0);
+        QVERIFY(log.lines().isEmpty());
     }
 
     // Each kind has a transport of its own. The kind of the last Open routes

@@ -82,6 +82,58 @@ private Q_SLOTS:
         QVERIFY(clock.elapsed() < 500);
     }
 
+    // A connection the peer ended is noticed by the next receive or failed
+    // send: one "disconnected." line, and with auto-reconnect a new
+    // connection about a second later; without it, Connect to the same
+    // endpoint makes one.
+    void lostConnectionIsLeft_data()
+    {
+        QTest::addColumn<bool>("bySend");
+        QTest::addColumn<bool>("autoReconnect");
+        QTest::newRow("receive finds it closed") << false << true;
+        QTest::newRow("send fails") << true << true;
+        QTest::newRow("without auto-reconnect") << false << false;
+    }
+    void lostConnectionIsLeft()
+    {
+        QFETCH(bool, bySend);
+        QFETCH(bool, autoReconnect);
+        LoopbackServer server;
+        QVERIFY(server.listen(0));
+        TrafficLogRecorder log;
+        CDeviceSocket client;
+        QVERIFY(client.Connect(loopback, server.port(), autoReconnect, false));
+        QVERIFY(server.accept());
+        QTRY_COMPARE(log.lines(), QStringList{"127.0.0.1 connected."});
+
+        server.closePeer();
+        if (bySend) {
+            // The first sends may still go into the buffer before the reset comes back.
+            int sends = 0;
+            while (client.Send("A", 1) == 1 && ++sends < 50)
+                QTest::qWait(10);
+            QVERIFY(sends < 50);
+        } else {
+            char buffer[8];
+            QCOMPARE(client.Receive(buffer, sizeof buffer, 1000), 0);
+        }
+        QVERIFY(!client.IsConnected());
+        QCOMPARE(log.lines(), (QStringList{"127.0.0.1 connected.", "127.0.0.1 disconnected."}));
+        QCOMPARE(client.Send("A", 1), 0);
+
+        if (autoReconnect) {
+            QVERIFY(server.accept(CSocketClient::retryPauseMs + 3000));
+            QTRY_VERIFY(client.IsConnected());
+            QTRY_COMPARE(log.lines().size(), 3);
+        } else {
+            QVERIFY(!server.hasPendingConnection(CSocketClient::retryPauseMs + 500));
+            QVERIFY(client.Connect(loopback, server.port(), false, false));
+            QVERIFY(server.accept(1000));
+        }
+        QCOMPARE(client.Send("B", 1), 1);
+        QCOMPARE(server.receive(), QByteArray("B"));
+    }
+
     void reconnectsWhenServerAppearsLate()
     {
         const quint16 port = LoopbackServer::freePort();

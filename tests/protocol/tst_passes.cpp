@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <functional>
+#include <limits>
 
 using namespace protocol;
 
@@ -138,10 +139,13 @@ class PassesTest : public QObject
 
 private Q_SLOTS:
     void readingSilentPrinter();
+    void readingCountsAndStops_data();
+    void readingCountsAndStops();
     void readingPrinterWithEveryOption();
     void readingWifiWhoseDhcpFails();
     void writingPage_data();
     void writingPage();
+    void writingStopsAtFailedSetting();
 
 private:
     RecordingProgress m_recorder;
@@ -157,16 +161,63 @@ void PassesTest::readingSilentPrinter()
     ScriptedPort port;
     PrinterParameters params;
     params.serialQueried = params.networkQueried = params.bluetoothQueried = params.wifiQueried = 1;
-    readAllParameters(port, params, record());
+    const ReadPassOutcome outcome = readAllParameters(port, params, record());
 
-    QCOMPARE(port.writes(), commonQueries(false));
-    QCOMPARE(m_recorder.reports, passProgress(65, 64));
+    QCOMPARE(port.writes(), commonQueries(false).first(1 + silentQueriesBeforeEnd));
+    QCOMPARE(m_recorder.reports, passProgress(65, silentQueriesBeforeEnd));
+    QCOMPARE(outcome.end, ReadPassOutcome::End::NoAnswer);
+    QCOMPARE(outcome.queries, 1 + silentQueriesBeforeEnd);
+    QCOMPARE(outcome.unanswered, outcome.queries);
     PrinterParameters fresh;
     QCOMPARE(params.model, fresh.model);
     QCOMPARE(params.mileage, QStringLiteral("0"));
     QCOMPARE(params.dataBits, 8);
     QCOMPARE(params.statusByte, -1);
-    QCOMPARE(params.serialQueried + params.networkQueried + params.bluetoothQueried + params.wifiQueried, 0);
+    QCOMPARE(params.serialQueried + params.networkQueried + params.bluetoothQueried, 3);
+    QCOMPARE(params.wifiQueried, 0);
+}
+
+// One answer is enough to keep the pass going to its end; it counts what
+// went unanswered. A cancel request stops it before the next query.
+void PassesTest::readingCountsAndStops_data()
+{
+    QTest::addColumn<bool>("everyOption");
+    QTest::addColumn<qint32>("stopBefore");
+    QTest::addColumn<QList<QByteArray>>("sent");
+    QTest::addColumn<qint32>("lastPosition");
+    QTest::addColumn<ReadPassOutcome::End>("end");
+    QTest::addColumn<qint32>("unanswered");
+
+    const QList<QByteArray> statusOnly = commonQueries(false);
+    QTest::newRow("only the status answered") << false << std::numeric_limits<qint32>::max() << statusOnly << 64
+                                              << ReadPassOutcome::End::Complete << qint32(statusOnly.size() - 1);
+    QTest::newRow("cancelled before step 10")
+        << true << 10 << commonQueries(true).first(8) << 9 << ReadPassOutcome::End::Cancelled << 0;
+    QTest::newRow("cancelled before the first query")
+        << true << 2 << commonQueries(true).first(1) << 1 << ReadPassOutcome::End::Cancelled << 0;
+}
+
+void PassesTest::readingCountsAndStops()
+{
+    QFETCH(bool, everyOption);
+    QFETCH(qint32, stopBefore);
+    QFETCH(QList<QByteArray>, sent);
+    QFETCH(qint32, lastPosition);
+    ScriptedPort port;
+    if (everyOption)
+        answerEverything(port);
+    else
+        port.answer("\x1b!?", QByteArray(1, '\x04'));
+    PrinterParameters params;
+    RecordingProgress &progress = record();
+    progress.stopBefore(stopBefore);
+    const ReadPassOutcome outcome = readAllParameters(port, params, progress);
+
+    QCOMPARE(port.writes(), sent);
+    QCOMPARE(m_recorder.reports, passProgress(65, lastPosition));
+    QTEST(outcome.end, "end");
+    QCOMPARE(outcome.queries, qint32(sent.size()));
+    QTEST(outcome.unanswered, "unanswered");
 }
 
 void PassesTest::readingPrinterWithEveryOption()
@@ -174,11 +225,13 @@ void PassesTest::readingPrinterWithEveryOption()
     ScriptedPort port;
     answerEverything(port);
     PrinterParameters params;
-    readAllParameters(port, params, record());
+    const ReadPassOutcome outcome = readAllParameters(port, params, record());
 
     QCOMPARE(port.writes(), commonQueries(true) + wifiQueries + cutterQueries);
     QVERIFY(port.allRepliesTaken());
     QCOMPARE(m_recorder.reports, passProgress(65, 64));
+    QCOMPARE(outcome.end, ReadPassOutcome::End::Complete);
+    QCOMPARE(outcome.unanswered, 0);
     QCOMPARE(params.statusByte, 0);
     QCOMPARE(params.model, QStringLiteral("TX-200"));
     QCOMPARE(params.paperWidth, 100);
@@ -201,6 +254,7 @@ void PassesTest::readingPrinterWithEveryOption()
 void PassesTest::readingWifiWhoseDhcpFails()
 {
     ScriptedPort port;
+    port.answer("\x1b!?", QByteArray(1, '\x00'));
     port.answer(report("ISWIFI"), "1\r\n");
     port.answer(report("WIFISSID"), "Shop\r\n");
     PrinterParameters params;
@@ -296,10 +350,26 @@ void PassesTest::writingPage()
     ScriptedPort port;
     PrinterParameters params;
     setup(params);
-    writePageParameters(port, params, page, record());
+    const WritePassOutcome outcome = writePageParameters(port, params, page, record());
     QCOMPARE(port.writes(), sent);
     QCOMPARE(m_recorder.reports, passProgress(25, 26));
     QVERIFY(port.readWaits().isEmpty());
+    QVERIFY(outcome.complete);
+    QCOMPARE(outcome.sent, qint32(sent.size()));
+}
+
+void PassesTest::writingStopsAtFailedSetting()
+{
+    ScriptedPort port;
+    port.failWriteOf("SHIFT 0,0\r\n");
+    PrinterParameters params;
+    const WritePassOutcome outcome = writePageParameters(port, params, 0, record());
+    QCOMPARE(port.writes(),
+        (QList<QByteArray> {
+            "SPEED 0\r\n", "DENSITY 0\r\n", "SIZE 0mm,0mm\r\n", "OFFSET 0 dot\r\n", "SHIFT 0,0\r\n" }));
+    QCOMPARE(m_recorder.reports, passProgress(25, 4));
+    QVERIFY(!outcome.complete);
+    QCOMPARE(outcome.sent, 4);
 }
 
 QTEST_GUILESS_MAIN(PassesTest)

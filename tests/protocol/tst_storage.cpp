@@ -27,6 +27,8 @@ private Q_SLOTS:
     void deleteAll();
     void download_data();
     void download();
+    void downloadEndsAtFailedWrite_data();
+    void downloadEndsAtFailedWrite();
 };
 
 void StorageTest::sizesUseThePlaceLetterAndWait_data()
@@ -216,7 +218,7 @@ void StorageTest::download()
         data[i] = static_cast<char>(i * 7);
     ScriptedPort port;
     RecordingProgress progress;
-    downloadFile(port, place, name, data, progress);
+    const DownloadOutcome outcome = downloadFile(port, place, name, data, progress);
 
     QList<QByteArray> expected { header };
     Progress expectedProgress { { Report::Maximum, static_cast<qint32>(chunks.size()) } };
@@ -230,6 +232,38 @@ void StorageTest::download()
     QCOMPARE(port.writes(), expected);
     QCOMPARE(progress.reports, expectedProgress);
     QVERIFY(port.readWaits().isEmpty());
+    QVERIFY(outcome.complete);
+    QCOMPARE(outcome.bytesSent, qint64(size));
+}
+
+// The write that fails is the last one made; the data bytes before it count.
+void StorageTest::downloadEndsAtFailedWrite_data()
+{
+    QTest::addColumn<int>("failing"); // index of the write that fails: 0 the header, 4 the closing CR LF
+    QTest::addColumn<qint64>("bytesSent");
+    QTest::addColumn<qint32>("lastPosition");
+    QTest::newRow("header") << 0 << qint64(0) << -1;
+    QTest::newRow("first chunk") << 1 << qint64(0) << -1;
+    QTest::newRow("second chunk") << 2 << qint64(8192) << 1;
+    QTest::newRow("closing line end") << 4 << qint64(3 * 8192) << 3;
+}
+
+void StorageTest::downloadEndsAtFailedWrite()
+{
+    QFETCH(int, failing);
+    QByteArray data(3 * 8192, Qt::Uninitialized);
+    for (qsizetype i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i / 8192 + 1);
+    const QList<QByteArray> writes { "DOWNLOAD F,BIG.BIN,24576,", data.first(8192), data.sliced(8192, 8192),
+        data.sliced(2 * 8192), "\r\n" };
+    ScriptedPort port;
+    port.failWriteOf(writes[failing]);
+    RecordingProgress progress;
+    const DownloadOutcome outcome = downloadFile(port, QStringLiteral("FLASH"), QStringLiteral("BIG.BIN"), data, progress);
+    QCOMPARE(port.writes(), writes.first(failing + 1));
+    QVERIFY(!outcome.complete);
+    QTEST(outcome.bytesSent, "bytesSent");
+    QTEST(progress.lastPosition(), "lastPosition");
 }
 
 QTEST_GUILESS_MAIN(StorageTest)

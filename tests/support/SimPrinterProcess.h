@@ -47,6 +47,20 @@ public:
         }
     }
 
+    // Starts the printer again on the address of the last start, as a printer
+    // that restarts comes back; true once it is ready.
+    bool restart(const QString &executable, const QStringList &switches = {})
+    {
+        return startAt(executable, switches);
+    }
+
+    // Ends the printer at once, as when it loses power.
+    void kill()
+    {
+        m_process.kill();
+        m_process.waitForFinished(startWaitMs);
+    }
+
     // Opens the port object on this printer over TCP; true once it is connected.
     bool connectPort(CDeviceInterface &port) const
     {

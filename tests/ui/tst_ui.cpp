@@ -109,7 +109,7 @@ void TestUi::windowPackTakesOnlyPresentAttributes()
 void TestUi::messagePackKeepsSourceTextsExactly()
 {
     const MessagePack pack = parseMessagePack(SkinPackage::embedded().read(QStringLiteral("Lang\\English\\StringResource.lng")));
-    QCOMPARE(pack.size(), 56);
+    QCOMPARE(pack.size(), 57);
     QCOMPARE(pack.value(QStringLiteral("感应器校正")), QStringLiteral("sensor calibration "));
     QCOMPARE(pack.value(QStringLiteral("校验数据失败, 校验和错误。")), QStringLiteral("Data verification failed, checksum error."));
     QCOMPARE(pack.value(QStringLiteral("载入文件失败，文件大小为0.")), QStringLiteral("Loading file failed, file size is 0."));

@@ -6,7 +6,8 @@
 // PortKind::Net: the TCP client to port 9100 of ipAddress, connecting and
 // reconnecting in the background. open() returns at once; isOpen() follows
 // the connection. Every read waits 1000 ms, whatever the caller asks, and a
-// failed send or receive is still a transfer (reported and logged).
+// failed send or receive is still a transfer (reported and logged). A lost
+// connection is retried in the background, as after open().
 class TcpTransport : public Transport
 {
 public:
@@ -23,6 +24,7 @@ public:
     bool isOpen() const override { return m_socket.IsConnected(); }
     TransferResult write(const char *data, qint32 length, int timeoutMs) override;
     TransferResult read(char *buffer, qint32 capacity, int waitMs) override;
+    TransferResult readWithin(char *buffer, qint32 capacity, int waitMs) override;
 
 private:
     quint16 m_port;
