@@ -19,9 +19,12 @@ CDlgSoftLanguage::CDlgSoftLanguage(SettingsStore &settings, QWidget *parent)
     for (QRadioButton *option : findChildren<QRadioButton *>()) {
         if (!option->objectName().startsWith(prefix))
             continue;
-        connect(option, &QRadioButton::toggled, this, [this, option](bool checked) {
+        // The option's text is the language's own name ("Deutsch"); the
+        // pack folder is named by the option's name.
+        const QString name = option->objectName().mid(prefix.size());
+        connect(option, &QRadioButton::toggled, this, [this, name](bool checked) {
             if (checked)
-                chooseLanguage(option->text().remove(QLatin1Char('&')));
+                chooseLanguage(name);
         });
     }
 }

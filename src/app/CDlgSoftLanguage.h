@@ -4,8 +4,9 @@
 
 class SettingsStore;
 
-// The language dialog: one option per pack; choosing one stores it and
-// shows every open window in that language at once. It stays open.
+// The language dialog: one option per pack, named "menu_lang_" + pack name
+// and showing the language's own name; choosing one stores it and shows
+// every open window in that language at once. It stays open.
 class CDlgSoftLanguage : public QDialog
 {
     Q_OBJECT

@@ -6,6 +6,7 @@
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
+#include "ui/SkinPackage.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QSignalSpy>
@@ -99,7 +101,10 @@ private Q_SLOTS:
     void tabButtonsShowTheirPages();
     void languageButtonOpensTheLanguageDialog();
     void choosingEnglishTranslatesOpenWindowsAtOnce();
-    void japanesePackSelectsNoOption();
+    void everyLanguageHasAnOptionInItsOwnName();
+    void choosingAnOptionTakesThePackOfItsName_data();
+    void choosingAnOptionTakesThePackOfItsName();
+    void startedInJapaneseCanLeaveAndReturn();
     void translate_data();
     void translate();
     void closeRequestWritesCommunicationSettings_data();
@@ -311,8 +316,6 @@ void TestMainFrame::choosingEnglishTranslatesOpenWindowsAtOnce()
     // Marking the current language is no choice: nothing was stored.
     QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QStringLiteral("none")),
              QStringLiteral("none"));
-    QCOMPARE(dialog.findChildren<QRadioButton *>().size(), 25);
-    QVERIFY(!ui::findControl(&dialog, QStringLiteral("menu_lang_Japanese")));
 
     // A radio button takes clicks on its mark and text only.
     QTest::mouseClick(ui::findControl(&dialog, QStringLiteral("menu_lang_English")), Qt::LeftButton, {}, QPoint(8, 8));
@@ -331,12 +334,67 @@ void TestMainFrame::choosingEnglishTranslatesOpenWindowsAtOnce()
              QStringLiteral("Language"));
 }
 
-void TestMainFrame::japanesePackSelectsNoOption()
+void TestMainFrame::everyLanguageHasAnOptionInItsOwnName()
+{
+    Shell shell(1);
+    CDlgSoftLanguage dialog(shell.app->settings(), shell.frame());
+    QSet<QString> optionPacks;
+    QSet<QString> shownNames;
+    for (QRadioButton *option : dialog.findChildren<QRadioButton *>()) {
+        optionPacks.insert(option->objectName().mid(QString::fromLatin1(CDlgSoftLanguage::optionPrefix).size()).toLower());
+        shownNames.insert(option->text());
+    }
+    QSet<QString> packFolders;
+    for (const QString &entry : SkinPackage::embedded().entryNames()) {
+        if (entry.startsWith(QLatin1String("lang/")) && entry.endsWith(QLatin1String("/stringresource.lng")))
+            packFolders.insert(entry.section(QLatin1Char('/'), 1, 1));
+    }
+    QCOMPARE(packFolders.size(), 26);
+    QCOMPARE(optionPacks, packFolders);
+    QCOMPARE(shownNames.size(), 26);
+}
+
+void TestMainFrame::choosingAnOptionTakesThePackOfItsName_data()
+{
+    QTest::addColumn<QString>("pack");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("interfaceCaption");
+    QTest::newRow("German") << "German" << "Deutsch" << "Schnittstelle";
+    QTest::newRow("French") << "French" << "Français" << "Interface";
+    QTest::newRow("Arabic") << "Arabic" << "العربية" << "الواجهة";
+    QTest::newRow("ChineseSimplified") << "ChineseSimplified" << "简体中文" << "通讯方式";
+    QTest::newRow("Japanese") << "Japanese" << "日本語" << "インターフェース";
+}
+
+void TestMainFrame::choosingAnOptionTakesThePackOfItsName()
+{
+    QFETCH(QString, pack);
+    QFETCH(QString, shown);
+    Shell shell(1, QStringLiteral("English"));
+    CDlgSoftLanguage dialog(shell.app->settings(), shell.frame());
+    dialog.show();
+    auto *option = ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_") + pack);
+    QVERIFY(option);
+    QCOMPARE(option->text(), shown);
+    option->setChecked(true);
+    QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QString()), pack);
+    QCOMPARE(LanguageManager::instance().currentFolder(), QStringLiteral("Lang\\") + pack);
+    QTEST(ui::controlText(shell.controlWithId(2)), "interfaceCaption");
+}
+
+void TestMainFrame::startedInJapaneseCanLeaveAndReturn()
 {
     Shell shell(1, QStringLiteral("Japanese"));
     CDlgSoftLanguage dialog(shell.app->settings(), shell.frame());
+    dialog.show();
     for (QRadioButton *option : dialog.findChildren<QRadioButton *>())
-        QVERIFY2(!option->isChecked(), qPrintable(option->objectName()));
+        QCOMPARE(option->isChecked(), option->objectName() == QLatin1String("menu_lang_Japanese"));
+    ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_English"))->setChecked(true);
+    QCOMPARE(ui::controlText(shell.controlWithId(2)), QStringLiteral("Interface"));
+    ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_Japanese"))->setChecked(true);
+    QCOMPARE(ui::controlText(shell.controlWithId(2)), QStringLiteral("インターフェース"));
+    QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QString()),
+             QStringLiteral("Japanese"));
 }
 
 void TestMainFrame::translate_data()
