@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QRadioButton;
 class SettingsStore;
 
 // The language dialog: one option per pack, named "menu_lang_" + pack name
@@ -15,7 +16,11 @@ public:
 
     CDlgSoftLanguage(SettingsStore &settings, QWidget *parent);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    QRadioButton *currentOption() const;
     void markCurrentLanguage();
     void chooseLanguage(const QString &name);
 

@@ -389,6 +389,8 @@ void TestMainFrame::startedInJapaneseCanLeaveAndReturn()
     dialog.show();
     for (QRadioButton *option : dialog.findChildren<QRadioButton *>())
         QCOMPARE(option->isChecked(), option->objectName() == QLatin1String("menu_lang_Japanese"));
+    // It lies below the first screenful of the list; the list scrolls to it.
+    QVERIFY(!ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_Japanese"))->visibleRegion().isEmpty());
     ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_English"))->setChecked(true);
     QCOMPARE(ui::controlText(shell.controlWithId(2)), QStringLiteral("Interface"));
     ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_Japanese"))->setChecked(true);
