@@ -6,6 +6,7 @@
 #include "ui/WindowChrome.h"
 
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 
 CDlgSoftLanguage::CDlgSoftLanguage(SettingsStore &settings, QWidget *parent)
@@ -19,20 +20,38 @@ CDlgSoftLanguage::CDlgSoftLanguage(SettingsStore &settings, QWidget *parent)
     for (QRadioButton *option : findChildren<QRadioButton *>()) {
         if (!option->objectName().startsWith(prefix))
             continue;
-        connect(option, &QRadioButton::toggled, this, [this, option](bool checked) {
+        // The option's text is the language's own name ("Deutsch"); the
+        // pack folder is named by the option's name.
+        const QString name = option->objectName().mid(prefix.size());
+        connect(option, &QRadioButton::toggled, this, [this, name](bool checked) {
             if (checked)
-                chooseLanguage(option->text().remove(QLatin1Char('&')));
+                chooseLanguage(name);
         });
     }
 }
 
+QRadioButton *CDlgSoftLanguage::currentOption() const
+{
+    return ui::findControl<QRadioButton>(this, QString::fromLatin1(optionPrefix)
+                                                   + LanguageManager::instance().currentName());
+}
+
 void CDlgSoftLanguage::markCurrentLanguage()
 {
-    const QString name = QString::fromLatin1(optionPrefix) + LanguageManager::instance().currentName();
-    if (auto *option = ui::findControl<QRadioButton>(this, name)) {
+    if (QRadioButton *option = currentOption()) {
         const QSignalBlocker quiet(option);
         option->setChecked(true);
     }
+}
+
+void CDlgSoftLanguage::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The current language may lie below the part of the list that shows.
+    auto *list = ui::findControl<QScrollArea>(this, QStringLiteral("scroll_languages"));
+    QRadioButton *option = currentOption();
+    if (list && option && option->isChecked())
+        list->ensureWidgetVisible(option);
 }
 
 void CDlgSoftLanguage::chooseLanguage(const QString &name)

@@ -4,10 +4,12 @@
 
 #include <QDialog>
 
+class QRadioButton;
 class SettingsStore;
 
-// The language dialog: one option per pack; choosing one stores it and
-// shows every open window in that language at once. It stays open.
+// The language dialog: one option per pack, named "menu_lang_" + pack name
+// and showing the language's own name; choosing one stores it and shows
+// every open window in that language at once. It stays open.
 class CDlgSoftLanguage : public QDialog
 {
     Q_OBJECT
@@ -23,7 +25,11 @@ public:
 
     CDlgSoftLanguage(SettingsStore &settings, QWidget *parent);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    QRadioButton *currentOption() const;
     void markCurrentLanguage();
     void chooseLanguage(const QString &name);
 

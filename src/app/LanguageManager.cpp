@@ -4,6 +4,7 @@
 
 LanguageManager::LanguageManager(const SkinPackage &package)
     : m_package(package)
+    , m_messages(std::make_shared<const MessagePack>())
 {
 }
 
@@ -24,13 +25,14 @@ void LanguageManager::select(const QString &folder, const QString &name)
 {
     m_folder = folder;
     m_name = name;
-    m_messages = parseMessagePack(packFile(QStringLiteral("StringResource.lng")));
+    m_messages.store(std::make_shared<const MessagePack>(parseMessagePack(packFile(QStringLiteral("StringResource.lng")))));
     m_windowPacks.clear();
 }
 
 QString LanguageManager::translate(const QString &source) const
 {
-    return m_messages.value(source, source);
+    const std::shared_ptr<const MessagePack> messages = m_messages.load();
+    return messages->value(source, source);
 }
 
 WindowPack LanguageManager::openWindowPack(const QString &layoutFile)

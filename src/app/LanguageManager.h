@@ -6,11 +6,17 @@
 #include <QHash>
 #include <QString>
 
+#include <atomic>
+#include <memory>
+
 class SkinPackage;
 
 // The current language: its message texts and the packs of every window
 // layout opened so far. Packs are loaded and replaced on the window thread
-// only; translate() merely reads and may be called from workers.
+// only. translate() may be called from workers at any time, also while the
+// language dialog switches the language: the message texts are an immutable
+// pack that select() swaps as a whole, so a worker sees the old pack or the
+// new one, never one half filled.
 class LanguageManager : public ui::LanguagePacks
 {
 public:
@@ -37,7 +43,7 @@ private:
     const SkinPackage &m_package;
     QString m_folder;
     QString m_name;
-    MessagePack m_messages;
+    std::atomic<std::shared_ptr<const MessagePack>> m_messages;
     QHash<QString, WindowPack> m_windowPacks;
 };
 

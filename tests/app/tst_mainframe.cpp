@@ -6,6 +6,7 @@
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
+#include "ui/SkinPackage.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -98,7 +100,10 @@ private Q_SLOTS:
     void tabButtonsShowTheirPages();
     void languageButtonOpensTheLanguageDialog();
     void choosingEnglishTranslatesOpenWindowsAtOnce();
-    void japanesePackSelectsNoOption();
+    void everyLanguageHasAnOptionInItsOwnName();
+    void choosingAnOptionTakesThePackOfItsName_data();
+    void choosingAnOptionTakesThePackOfItsName();
+    void startedInJapaneseCanLeaveAndReturn();
     void translate_data();
     void translate();
     void trafficLogClearsAtItsLimit();
@@ -308,8 +313,6 @@ void TestMainFrame::choosingEnglishTranslatesOpenWindowsAtOnce()
     // Marking the current language is no choice: nothing was stored.
     QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QStringLiteral("none")),
              QStringLiteral("none"));
-    QCOMPARE(dialog.findChildren<QRadioButton *>().size(), 25);
-    QVERIFY(!ui::findControl(&dialog, QStringLiteral("menu_lang_Japanese")));
 
     // A radio button takes clicks on its mark and text only.
     QTest::mouseClick(ui::findControl(&dialog, QStringLiteral("menu_lang_English")), Qt::LeftButton, {}, QPoint(8, 8));
@@ -328,12 +331,69 @@ void TestMainFrame::choosingEnglishTranslatesOpenWindowsAtOnce()
              QStringLiteral("Language"));
 }
 
-void TestMainFrame::japanesePackSelectsNoOption()
+void TestMainFrame::everyLanguageHasAnOptionInItsOwnName()
+{
+    Shell shell(1);
+    CDlgSoftLanguage dialog(shell.app->settings(), shell.frame());
+    QSet<QString> optionPacks;
+    QSet<QString> shownNames;
+    for (QRadioButton *option : dialog.findChildren<QRadioButton *>()) {
+        optionPacks.insert(option->objectName().mid(QString::fromLatin1(CDlgSoftLanguage::optionPrefix).size()).toLower());
+        shownNames.insert(option->text());
+    }
+    QSet<QString> packFolders;
+    for (const QString &entry : SkinPackage::embedded().entryNames()) {
+        if (entry.startsWith(QLatin1String("lang/")) && entry.endsWith(QLatin1String("/stringresource.lng")))
+            packFolders.insert(entry.section(QLatin1Char('/'), 1, 1));
+    }
+    QCOMPARE(packFolders.size(), 26);
+    QCOMPARE(optionPacks, packFolders);
+    QCOMPARE(shownNames.size(), 26);
+}
+
+void TestMainFrame::choosingAnOptionTakesThePackOfItsName_data()
+{
+    QTest::addColumn<QString>("pack");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("interfaceCaption");
+    QTest::newRow("German") << "German" << "Deutsch" << "Schnittstelle";
+    QTest::newRow("French") << "French" << "Français" << "Interface";
+    QTest::newRow("Arabic") << "Arabic" << "العربية" << "الواجهة";
+    QTest::newRow("ChineseSimplified") << "ChineseSimplified" << "简体中文" << "通讯方式";
+    QTest::newRow("Japanese") << "Japanese" << "日本語" << "インターフェース";
+}
+
+void TestMainFrame::choosingAnOptionTakesThePackOfItsName()
+{
+    QFETCH(QString, pack);
+    QFETCH(QString, shown);
+    Shell shell(1, QStringLiteral("English"));
+    CDlgSoftLanguage dialog(shell.app->settings(), shell.frame());
+    dialog.show();
+    auto *option = ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_") + pack);
+    QVERIFY(option);
+    QCOMPARE(option->text(), shown);
+    option->setChecked(true);
+    QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QString()), pack);
+    QCOMPARE(LanguageManager::instance().currentFolder(), QStringLiteral("Lang\\") + pack);
+    QTEST(ui::controlText(shell.controlWithId(2)), "interfaceCaption");
+}
+
+void TestMainFrame::startedInJapaneseCanLeaveAndReturn()
 {
     Shell shell(1, QStringLiteral("Japanese"));
     CDlgSoftLanguage dialog(shell.app->settings(), shell.frame());
+    dialog.show();
     for (QRadioButton *option : dialog.findChildren<QRadioButton *>())
-        QVERIFY2(!option->isChecked(), qPrintable(option->objectName()));
+        QCOMPARE(option->isChecked(), option->objectName() == QLatin1String("menu_lang_Japanese"));
+    // It lies below the first screenful of the list; the list scrolls to it.
+    QVERIFY(!ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_Japanese"))->visibleRegion().isEmpty());
+    ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_English"))->setChecked(true);
+    QCOMPARE(ui::controlText(shell.controlWithId(2)), QStringLiteral("Interface"));
+    ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_Japanese"))->setChecked(true);
+    QCOMPARE(ui::controlText(shell.controlWithId(2)), QStringLiteral("インターフェース"));
+    QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QString()),
+             QStringLiteral("Japanese"));
 }
 
 void TestMainFrame::translate_data()
@@ -402,8 +462,8 @@ void TestMainFrame::shutDownStoresThePortKindOfTheSettings()
 void TestMainFrame::screenshots_data()
 {
     QTest::addColumn<QString>("language");
-    QTest::newRow("English") << "English";
-    QTest::newRow("ChineseSimplified") << "ChineseSimplified";
+    for (const char *language : {"English", "ChineseSimplified", "German", "Russian", "Arabic"})
+        QTest::newRow(language) << QString::fromLatin1(language);
 }
 
 // Pictures of the main window for a person to look at, when asked for.

@@ -10,9 +10,11 @@
 #include "ui/LayoutLoader.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -320,6 +322,65 @@ private Q_SLOTS:
         button(&dialog, "btn_ok")->click();
         QCOMPARE(dialog.result(), 1);
         QCOMPARE(settings.kind, PortKind::Usb);
+    }
+
+    void screenshots_data()
+    {
+        QTest::addColumn<QString>("language");
+        for (const char *language : {"English", "German", "Russian", "Arabic"})
+            QTest::newRow(language) << QString::fromLatin1(language);
+    }
+
+    // Pictures of every port dialog for a person to look at, when asked for.
+    void screenshots()
+    {
+        const QString folder = qEnvironmentVariable("OSTREL_SCREENSHOT_DIR");
+        if (folder.isEmpty())
+            QSKIP("set OSTREL_SCREENSHOT_DIR to save pictures of the port dialogs");
+        QFETCH(QString, language);
+        LanguageManager::instance().select(QStringLiteral("Lang\\") + language, language);
+        const auto save = [&](QWidget *window, const QString &name) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            QVERIFY(window->grab().save(QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(name, language))));
+        };
+
+        UsbPrinters printers(2);
+        CDeviceInterface device;
+        PortSettings settings;
+        CDlgPortUsb usb(device, settings, nullptr);
+        QTimer::singleShot(0, &usb, [&] {
+            save(&usb, QStringLiteral("DlgPortUSB"));
+            usb.reject();
+        });
+        usb.run();
+
+        CDlgPortNet net(settings, DiscoverySetup{}, nullptr);
+        PrinterInfo printer;
+        printer.name = QStringLiteral("Shop");
+        printer.model = QStringLiteral("LP-42");
+        printer.firmware = QStringLiteral("V1.55");
+        printer.ip = QStringLiteral("192.168.1.40");
+        printer.subnet = QStringLiteral("255.255.255.0");
+        printer.gateway = QStringLiteral("192.168.1.1");
+        printer.mac = QStringLiteral("00-11-22-33-44-55");
+        net.show(); // showing starts the search, which empties the list
+        net.addPrinter(printer);
+        save(&net, QStringLiteral("DlgPortNet"));
+        // The grid is wider than the dialog: its middle and right parts too.
+        net.grid()->scrollToItem(net.grid()->item(0, 4), QAbstractItemView::PositionAtCenter);
+        save(&net, QStringLiteral("DlgPortNet-middle"));
+        net.grid()->horizontalScrollBar()->setValue(net.grid()->horizontalScrollBar()->maximum());
+        save(&net, QStringLiteral("DlgPortNet-right"));
+
+        CDlgModifyNetWork modify(false, printer.ip, printer.subnet, printer.gateway, nullptr);
+        save(&modify, QStringLiteral("DlgModifyNetWork"));
+
+        for (const char *layout : {"DlgPortCom", "DlgPortLpt"}) {
+            std::unique_ptr<QWidget> window(ui::loadLayout(QString::fromLatin1(layout) + QStringLiteral(".ui")));
+            save(window.get(), QString::fromLatin1(layout));
+        }
+        LanguageManager::instance().select(QStringLiteral("Lang\\English"), QStringLiteral("English"));
     }
 
     void serialAndParallelLayoutsExist()
