@@ -1,5 +1,6 @@
 #include "app/CApp.h"
 #include "app/CommandLine.h"
+#include "bitfont/tool/BitFontTool.h"
 #include "port_dialogs/SystemPortDialogs.h"
 
 int main(int argc, char **argv)
@@ -8,5 +9,6 @@ int main(int argc, char **argv)
         return *exitCode;
     CApp application;
     registerPortDialogs(application);
+    registerBitFontTool(application);
     return application.run(argc, argv);
 }
