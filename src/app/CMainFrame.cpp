@@ -6,6 +6,7 @@
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
+#include "ui/TabButton.h"
 #include "ui/WindowChrome.h"
 
 #include <QApplication>
@@ -143,6 +144,16 @@ QWidget *CMainFrame::page(const QString &pageName) const
 {
     auto *stack = ui::findControl<QStackedWidget>(this, QStringLiteral("tab_main"));
     return stack ? stack->findChild<QWidget *>(pageName, Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void CMainFrame::showPage(const QString &pageName)
+{
+    // Through the page's own tab button, hidden or not, so the buttons stay
+    // exclusive.
+    for (ui::TabButton *button : findChildren<ui::TabButton *>()) {
+        if (button->tabPage() == pageName && button->showPage())
+            return;
+    }
 }
 
 void CMainFrame::showEvent(QShowEvent *event)
