@@ -20,8 +20,8 @@ void describeProgram(QCommandLineParser &parser)
                        "firmware upgrade and bitmap fonts."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption(QCommandLineOption(QString::fromLatin1(fontToolOption),
-                                        QStringLiteral("Open the window on the bitmap font tool.")));
+    parser.addOption(QCommandLineOption(
+        QString::fromLatin1(fontToolOption), QStringLiteral("Open the window on the bitmap font tool.")));
 }
 
 bool isInformationOption(const char *argument)
