@@ -614,22 +614,26 @@ void TestBitFontTool::glyphCellsPaint()
     dot.setPixel(8, 0, true);
     appendGlyph(list, 65, true, dot);
     appendGlyph(list, 66, false, inkBitmap(6, 6)); // ink, but not valid: a red cross
-    QHash<quint64, QPixmap> crosses;
+    bitfontview::GlyphCellPainter cells;
     QImage image(60, 50, QImage::Format_ARGB32);
     const QRect cell(0, 0, 60, 50);
     const QList<GlyphRef> glyphs = fontGlyphs(font);
 
     QPainter painter(&image);
-    bitfontview::GlyphCellDelegate::paintCell(&painter, cell, glyphs[0], crosses);
+    cells.paint(&painter, cell, glyphs[0]);
     // Centred at natural size: left = 30 - 4, top = 25 - 1.
     QCOMPARE(image.pixel(26 + 8, 24), 0xFF000000u);
     QCOMPARE(image.pixel(26 + 7, 24), 0xFFFFFFFFu);
     QCOMPARE(image.pixel(26 + 8, 25), 0xFFFFFFFFu);
+    // An edit of the record shows at the next paint.
+    CFreeTypeFont &owner = font;
+    QVERIFY(setGlyphPixel(owner, glyphs[0], 8, 1, true));
+    cells.paint(&painter, cell, glyphs[0]);
+    QCOMPARE(image.pixel(26 + 8, 25), 0xFF000000u);
 
-    bitfontview::GlyphCellDelegate::paintCell(&painter, cell, glyphs[1], crosses);
+    cells.paint(&painter, cell, glyphs[1]);
     // A 20 x 16 cross at (20, 17): red on its diagonal, no black anywhere.
-    QCOMPARE(crosses.size(), 1);
-    QCOMPARE(crosses.begin()->size(), QSize(20, 16));
+    QCOMPARE(cells.crossSizes(), QList<QSize>{QSize(20, 16)});
     const QColor centre = image.pixelColor(30, 25);
     QVERIFY2(centre.red() > 200 && centre.green() < 80 && centre.blue() < 80, qPrintable(centre.name()));
     bool black = false;
@@ -638,7 +642,7 @@ void TestBitFontTool::glyphCellsPaint()
             black = black || image.pixel(x, y) == 0xFF000000u;
     QVERIFY(!black);
 
-    bitfontview::GlyphCellDelegate::paintCell(&painter, cell, GlyphRef(), crosses);
+    cells.paint(&painter, cell, GlyphRef());
     QCOMPARE(image.pixel(30, 25), 0xFFF0F0F0u);
 }
 

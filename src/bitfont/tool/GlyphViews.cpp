@@ -35,27 +35,22 @@ QImage visibleImage(const GlyphCell &cell, const QRect &place, const QRect &clip
         return {};
     const int left = visible.left() - place.left();
     const int top = visible.top() - place.top();
-    QImage image(visible.width(), visible.height(), QImage::Format_Mono);
-    image.setColorTable({ 0xFFFFFFFF, 0xFF000000 });
-    image.fill(0);
-    const bool wholeRows = left == 0 && visible.width() == cell.width;
+    // Straight into the painter's own format: a 1-bit image would be
+    // converted at every draw.
+    QImage image(visible.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
     for (int y = 0; y < visible.height(); ++y) {
-        uchar *line = image.scanLine(y);
         const int row = top + y;
-        if (wholeRows) {
-            const qint64 at = qint64(row) * cell.pitch;
-            const qint64 rowBytes = qMin<qint64>((cell.width + 7) / 8, cell.pitch);
-            const qint64 count = qMin<qint64>(rowBytes, cell.bytes.size() - at);
-            if (count > 0)
-                memcpy(line, cell.bytes.constData() + at, size_t(count));
-            // The row's spare bits are not pixels.
-            if (cell.width % 8 && count == (cell.width + 7) / 8)
-                line[cell.width / 8] &= uchar(0xFF << (8 - cell.width % 8));
-            continue;
-        }
+        const qint64 rowStart = qint64(row) * cell.pitch;
+        if (rowStart >= cell.bytes.size())
+            break;
+        const uchar *bits = reinterpret_cast<const uchar *>(cell.bytes.constData()) + rowStart;
+        const qint64 rowBytes = qMin<qint64>(cell.pitch, cell.bytes.size() - rowStart);
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < visible.width(); ++x) {
-            if (cell.pixel(left + x, row))
-                line[x / 8] |= uchar(0x80 >> (x % 8));
+            const int column = left + x;
+            if (column / 8 < rowBytes && (bits[column / 8] & (0x80u >> (column % 8))))
+                line[x] = 0xFF000000u;
         }
     }
     *origin = visible.topLeft();
@@ -181,7 +176,7 @@ void GlyphCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
-    paintCell(painter, option.rect, model->glyphAt(index), m_crosses);
+    m_cells.paint(painter, option.rect, model->glyphAt(index));
     if (option.state & QStyle::State_Selected) {
         painter->save();
         painter->setPen(QPen(option.palette.highlight().color(), 2));
@@ -190,8 +185,7 @@ void GlyphCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     }
 }
 
-void GlyphCellDelegate::paintCell(
-    QPainter *painter, const QRect &rect, GlyphRef glyph, QHash<quint64, QPixmap> &crosses)
+void GlyphCellPainter::paint(QPainter *painter, const QRect &rect, GlyphRef glyph)
 {
     if (glyph.isNull()) {
         painter->fillRect(rect, QColor::fromRgba(emptyCellColour));
@@ -201,16 +195,16 @@ void GlyphCellDelegate::paintCell(
     const GlyphCell cell = glyph.cell();
     if (!cell.valid) {
         const QRect place = centred(rect, rect.width() / 3, rect.height() / 3);
-        const quint64 key = (quint64(place.width()) << 32) | quint64(place.height());
-        auto found = crosses.find(key);
-        if (found == crosses.end()) {
+        const quint64 crossKey = (quint64(place.width()) << 32) | quint64(place.height());
+        auto found = m_crosses.find(crossKey);
+        if (found == m_crosses.end()) {
             QPixmap cross = ui::skinPixmap(crossImage, place.size());
             if (!cross.isNull()) {
                 QPainter tint(&cross);
                 tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
                 tint.fillRect(cross.rect(), QColor::fromRgba(crossColour));
             }
-            found = crosses.insert(key, cross);
+            found = m_crosses.insert(crossKey, cross);
         }
         painter->drawPixmap(place.topLeft(), *found);
         return;
@@ -221,6 +215,14 @@ void GlyphCellDelegate::paintCell(
     const QImage image = visibleImage(cell, centred(rect, cell.width, cell.height), rect, &origin);
     if (!image.isNull())
         painter->drawImage(origin, image);
+}
+
+QList<QSize> GlyphCellPainter::crossSizes() const
+{
+    QList<QSize> sizes;
+    for (const QPixmap &cross : m_crosses)
+        sizes.append(cross.size());
+    return sizes;
 }
 
 void setUpGlyphGrid(QTableView *view, GlyphTableModel *model, int firstColumnWidth)

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QImage>
 #include <QPixmap>
 #include <QStyledItemDelegate>
 #include <QWidget>
@@ -83,9 +84,21 @@ private:
     std::vector<Row> m_rows;
 };
 
-// Paints a glyph cell: the "BitFont" cell bitmap at one screen pixel per
+// Paints glyph cells: the "BitFont" cell bitmap at one screen pixel per
 // glyph pixel, centred; a red cross a third of the cell's size for a glyph
-// that is not valid; light grey without a glyph.
+// that is not valid; light grey without a glyph. The record is read at
+// every paint.
+class GlyphCellPainter
+{
+public:
+    void paint(QPainter *painter, const QRect &rect, GlyphRef glyph);
+    // The crosses made so far, by size.
+    QList<QSize> crossSizes() const;
+
+private:
+    QHash<quint64, QPixmap> m_crosses;
+};
+
 class GlyphCellDelegate final : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -93,10 +106,9 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
-    static void paintCell(QPainter *painter, const QRect &rect, GlyphRef glyph, QHash<quint64, QPixmap> &crosses);
 
 private:
-    mutable QHash<quint64, QPixmap> m_crosses;
+    mutable GlyphCellPainter m_cells;
 };
 
 // Sets up a view for a glyph grid: fixed 60 x 50 cells, first column width.
