@@ -29,6 +29,8 @@ CDlgViewFontBcf2::CDlgViewFontBcf2(std::shared_ptr<pugi::xml_document> document,
         name->clear();
     m_grid = ui::findControl<QTableView>(this, QStringLiteral("grid_font"));
     m_xml = ui::findControl<QPlainTextEdit>(this, QStringLiteral("edit_font_xml"));
+    if (m_xml)
+        m_xml->setTabStopDistance(m_xml->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
     m_picture = new PixelCanvas();
     m_picture->setObjectName(QStringLiteral("verti_bitfont"));
     m_picture->setBoxSize(boxSide);

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTableView>
 
 namespace bitfontview {
@@ -173,7 +174,12 @@ void GlyphCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 {
     const auto *model = qobject_cast<const GlyphTableModel *>(index.model());
     if (!model || index.column() == 0) {
-        QStyledItemDelegate::paint(painter, option, index);
+        // A range's label spans thousands of rows in a CJK font: it goes into
+        // the visible part of its cell.
+        QStyleOptionViewItem visible = option;
+        if (const auto *view = qobject_cast<const QAbstractItemView *>(parent()))
+            visible.rect = option.rect.intersected(view->viewport()->rect());
+        QStyledItemDelegate::paint(painter, visible, index);
         return;
     }
     m_cells.paint(painter, option.rect, model->glyphAt(index));
@@ -252,6 +258,10 @@ void applyRangeSpans(QTableView *view, const BcfGlyphModel &model)
         if (range.rowCount > 1)
             view->setSpan(range.firstRow, 0, range.rowCount, 1);
     }
+    // A scroll moves the painted label with the rows; it is drawn afresh instead.
+    QObject::connect(view->verticalScrollBar(), &QScrollBar::valueChanged, view, [view] {
+        view->viewport()->update(QRect(0, 0, view->columnWidth(0), view->viewport()->height()));
+    });
 }
 
 PixelCanvas::PixelCanvas(QWidget *parent)
