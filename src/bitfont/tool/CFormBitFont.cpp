@@ -131,31 +131,28 @@ void CFormBitFont::loadTtfFile()
         runAction(jobs::TaskCode::RenderOutlineFont);
 }
 
-void CFormBitFont::loadProject()
+void CFormBitFont::runOnFile(const QString &path, QString &target, jobs::TaskCode code)
 {
-    const QString path = fontfiles::openFile(this, fontfiles::Kind::Project);
+    // A cancelled file dialog starts nothing.
     if (path.isEmpty())
         return;
-    m_font.projectPath = path;
-    runAction(jobs::TaskCode::LoadProject);
+    target = path;
+    runAction(code);
+}
+
+void CFormBitFont::loadProject()
+{
+    runOnFile(fontfiles::openFile(this, fontfiles::Kind::Project), m_font.projectPath, jobs::TaskCode::LoadProject);
 }
 
 void CFormBitFont::saveProject()
 {
-    const QString path = fontfiles::saveFile(this, fontfiles::Kind::Project);
-    if (path.isEmpty())
-        return;
-    m_font.projectPath = path;
-    runAction(jobs::TaskCode::SaveProject);
+    runOnFile(fontfiles::saveFile(this, fontfiles::Kind::Project), m_font.projectPath, jobs::TaskCode::SaveProject);
 }
 
 void CFormBitFont::exportBcf()
 {
-    const QString path = fontfiles::saveFile(this, fontfiles::Kind::Bcf);
-    if (path.isEmpty())
-        return;
-    m_font.bcfPath = path;
-    runAction(jobs::TaskCode::ExportBcf);
+    runOnFile(fontfiles::saveFile(this, fontfiles::Kind::Bcf), m_font.bcfPath, jobs::TaskCode::ExportBcf);
 }
 
 void CFormBitFont::download()

@@ -48,6 +48,7 @@ public:
 
 private:
     void memoryPlaceSelected(int place);
+    void runOnFile(const QString &path, QString &target, jobs::TaskCode code);
 
     SettingsStore &m_settings;
     CDeviceInterface &m_device;
