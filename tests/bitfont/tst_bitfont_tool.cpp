@@ -580,6 +580,18 @@ void TestBitFontTool::editorPixelClicks()
     clickButton(&editor, "btn_edit_font_undo");
     QCOMPARE(editor.currentGlyph().cell().bytes.toHex(), QByteArray("0000"));
     QCOMPARE(field->box(8, 0), CDlgFontEdit::backgroundColour);
+
+    // A click drops the redo stack but leaves the button as it was until the next refresh;
+    // redo then only pushes the current record and disables itself.
+    auto *redo = ui::findControl<QPushButton>(&editor, QStringLiteral("btn_edit_font_redo"));
+    QVERIFY(redo->isEnabled());
+    QTest::mouseClick(field, Qt::LeftButton, {}, field->boxRect(0, 0).center());
+    QVERIFY(!font.findHistoryGlyph(65).child("ReDo"));
+    QVERIFY(redo->isEnabled());
+    redo->click();
+    QCOMPARE(editor.currentGlyph().cell().bytes.toHex(), QByteArray("8000"));
+    QVERIFY(!redo->isEnabled());
+    QCOMPARE(font.findHistoryGlyph(65).child("UnDo").select_nodes("BitFont").size(), size_t(2));
 }
 
 void TestBitFontTool::editorWithoutGlyphClearsTheField()
