@@ -645,7 +645,7 @@ void TestBitFontTool::glyphCellsPaint()
 
     cells.paint(&painter, cell, glyphs[1]);
     // A 20 x 16 cross at (20, 17): red on its diagonal, no black anywhere.
-    QCOMPARE(cells.crossSizes(), QList<QSize>{QSize(20, 16)});
+    QCOMPARE(cells.crossSizes(), QList<QSize> { QSize(20, 16) });
     const QColor centre = image.pixelColor(30, 25);
     QVERIFY2(centre.red() > 200 && centre.green() < 80 && centre.blue() < 80, qPrintable(centre.name()));
     bool black = false;

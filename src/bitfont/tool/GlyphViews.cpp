@@ -259,9 +259,8 @@ void applyRangeSpans(QTableView *view, const BcfGlyphModel &model)
             view->setSpan(range.firstRow, 0, range.rowCount, 1);
     }
     // A scroll moves the painted label with the rows; it is drawn afresh instead.
-    QObject::connect(view->verticalScrollBar(), &QScrollBar::valueChanged, view, [view] {
-        view->viewport()->update(QRect(0, 0, view->columnWidth(0), view->viewport()->height()));
-    });
+    QObject::connect(view->verticalScrollBar(), &QScrollBar::valueChanged, view,
+        [view] { view->viewport()->update(QRect(0, 0, view->columnWidth(0), view->viewport()->height())); });
 }
 
 PixelCanvas::PixelCanvas(QWidget *parent)
