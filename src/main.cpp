@@ -1,5 +1,6 @@
 #include "app/CApp.h"
 #include "app/CommandLine.h"
+#include "bitfont/tool/BitFontTool.h"
 #include "file_manager/CFormFileManager.h"
 #include "port_dialogs/SystemPortDialogs.h"
 #include "terminal/CFormCommunication.h"
@@ -12,5 +13,6 @@ int main(int argc, char **argv)
     registerPortDialogs(application);
     registerFileManager(application);
     registerCommunicationPage();
+    registerBitFontTool(application);
     return application.run(argc, argv);
 }

@@ -110,6 +110,8 @@ int CApp::run(int &argc, char **argv)
     }
 
     startUp();
+    if (commandline::fontToolRequested(QApplication::arguments()))
+        m_mainFrame->showPage(QStringLiteral("FormBitFont"));
     QObject::connect(&single, &SingleInstance::activationRequested, m_mainFrame.get(),
                      [this] { raiseWindow(m_mainFrame.get()); });
     platform::DeviceChangeMonitor devices;

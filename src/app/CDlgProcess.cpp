@@ -70,7 +70,11 @@ void CDlgProcess::startTask()
 {
     const char *workerName = jobs::workerOf(m_taskCode);
     const auto factory = taskTable().constFind(m_taskCode);
-    jobs::Job job = !workerName || factory == taskTable().constEnd() ? jobs::Job() : (*factory)(*this);
+    jobs::Job job;
+    if (workerName && m_ownJob)
+        job = std::move(*m_ownJob);
+    else if (workerName && factory != taskTable().constEnd())
+        job = (*factory)(*this);
     QWidget *texts = caller() ? caller()->window() : nullptr;
     auto context = std::make_shared<jobs::JobContext>(std::make_unique<WindowControlSink>(texts));
     WorkerThread *worker = WorkerThread::startJob(QString::fromLatin1(workerName), std::move(job), context);

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ProgressBarPoller;
 
@@ -37,6 +38,9 @@ public:
     // The download task's inputs, in order.
     const std::array<QString, 3> &texts() const { return m_texts; }
     void setTexts(const std::array<QString, 3> &texts) { m_texts = texts; }
+    // A job of the caller's own instead of the registered one, run on the
+    // worker class of the task code.
+    void setJob(jobs::Job job) { m_ownJob = std::move(job); }
     // The window that opened the dialog.
     QWidget *caller() const { return parentWidget(); }
 
@@ -52,6 +56,7 @@ private:
 
     jobs::TaskCode m_taskCode = jobs::TaskCode::ReadParameters;
     std::array<QString, 3> m_texts;
+    std::optional<jobs::Job> m_ownJob;
     bool m_started = false;
     std::shared_ptr<jobs::JobContext> m_context;
     ProgressBarPoller *m_poller = nullptr;

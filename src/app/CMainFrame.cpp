@@ -7,6 +7,7 @@
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
+#include "ui/TabButton.h"
 #include "ui/WindowChrome.h"
 
 #include <QApplication>
@@ -127,6 +128,16 @@ int CMainFrame::selectedPortData() const
 QWidget *CMainFrame::page(const QString &pageName) const
 {
     return m_stack->findChild<QWidget *>(pageName, Qt::FindDirectChildrenOnly);
+}
+
+void CMainFrame::showPage(const QString &pageName)
+{
+    // Through the page's own tab button, hidden or not, so the buttons stay
+    // exclusive.
+    for (ui::TabButton *button : findChildren<ui::TabButton *>()) {
+        if (button->tabPage() == pageName && button->showPage())
+            return;
+    }
 }
 
 void CMainFrame::showEvent(QShowEvent *event)

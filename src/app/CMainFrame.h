@@ -49,6 +49,8 @@ public:
     // Item data of the selected port entry; 0 when none is selected.
     int selectedPortData() const;
     QWidget *page(const QString &pageName) const;
+    // Shows a page of the stack without its tab button (the bitmap font page).
+    void showPage(const QString &pageName);
 
 public Q_SLOTS:
     void setPort();

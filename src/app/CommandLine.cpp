@@ -20,6 +20,8 @@ void describeProgram(QCommandLineParser &parser)
                        "firmware upgrade and bitmap fonts."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        QString::fromLatin1(fontToolOption), QStringLiteral("Open the window on the bitmap font tool.")));
 }
 
 bool isInformationOption(const char *argument)
@@ -64,6 +66,13 @@ QString checkRemainingArguments(const QStringList &arguments)
     if (!parser.positionalArguments().isEmpty())
         return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
     return {};
+}
+
+bool fontToolRequested(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    describeProgram(parser);
+    return parser.parse(arguments) && parser.isSet(QString::fromLatin1(fontToolOption));
 }
 
 } // namespace commandline

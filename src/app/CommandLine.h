@@ -5,7 +5,7 @@
 
 #include <optional>
 
-// The window program reads only --help and --version; Qt's own options
+// The window program reads --help, --version and --font-tool; Qt's own options
 // (-platform, -style, ...) are taken by QApplication before the rest is checked.
 namespace commandline {
 
@@ -16,5 +16,9 @@ std::optional<int> answerInformationOptions(int argc, char **argv);
 // The arguments QApplication left; an empty text when they are all known,
 // otherwise the message for standard error.
 QString checkRemainingArguments(const QStringList &arguments);
+
+// --font-tool: the window opens on the bitmap font page, whose tab button is hidden.
+inline constexpr char fontToolOption[] = "font-tool";
+bool fontToolRequested(const QStringList &arguments);
 
 } // namespace commandline

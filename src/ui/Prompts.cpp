@@ -1,6 +1,7 @@
 #include "ui/Prompts.h"
 
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 
 namespace {
@@ -71,6 +72,27 @@ public:
 Prompts *g_replacement = nullptr;
 
 } // namespace
+
+QString Prompts::saveFileNameWithSuffix(QWidget *parent, const QString &caption, const QString &directory,
+                                        const QString &filter, const QString &defaultSuffix)
+{
+    QFileDialog dialog(parent, caption, directory, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QFont> Prompts::chooseFont(QWidget *parent, const QFont &initial)
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, parent);
+    if (!ok)
+        return std::nullopt;
+    return font;
+}
 
 Prompts &prompts()
 {

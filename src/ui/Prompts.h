@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
+
+#include <optional>
 
 class QWidget;
 
@@ -23,6 +26,12 @@ public:
                                  const QString &filter) = 0;
     virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &directory,
                                  const QString &filter) = 0;
+    // A save dialog that adds defaultSuffix to a typed name without one before
+    // it asks whether to replace an existing file.
+    virtual QString saveFileNameWithSuffix(QWidget *parent, const QString &caption, const QString &directory,
+                                           const QString &filter, const QString &defaultSuffix);
+    // The platform's font chooser; nothing when cancelled.
+    virtual std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial);
 };
 
 // The prompts in use; the real dialogs unless replaced.

@@ -17,6 +17,9 @@ public:
     QQueue<int> answers;
     QQueue<QString> fileNames;
     QStringList askedTexts;
+    // The default suffix each suffixed save dialog was given.
+    QStringList askedSuffixes;
+    QQueue<QFont> fonts;
 
     int showMessage(QWidget *, const QString &text, const QString &, Buttons, Icon) override
     {
@@ -32,5 +35,18 @@ public:
                          const QString &filter) override
     {
         return openFileName(parent, caption, directory, filter);
+    }
+    QString saveFileNameWithSuffix(QWidget *parent, const QString &caption, const QString &directory,
+                                   const QString &filter, const QString &defaultSuffix) override
+    {
+        askedSuffixes.append(defaultSuffix);
+        return openFileName(parent, caption, directory, filter);
+    }
+    std::optional<QFont> chooseFont(QWidget *, const QFont &initial) override
+    {
+        askedTexts.append(initial.family());
+        if (fonts.isEmpty())
+            return std::nullopt;
+        return fonts.dequeue();
     }
 };

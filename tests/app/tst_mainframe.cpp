@@ -1,6 +1,7 @@
 #include "app/CApp.h"
 #include "app/CDlgSoftLanguage.h"
 #include "app/CMainFrame.h"
+#include "app/CommandLine.h"
 #include "app/LanguageManager.h"
 #include "app/PortDialogs.h"
 #include "connection/TrafficLog.h"
@@ -98,6 +99,8 @@ private Q_SLOTS:
     void deviceChangeOpensUsbDialogOnlyForUsb();
     void deviceChangeWaitsForTheOpenDialog();
     void tabButtonsShowTheirPages();
+    void fontToolOptionShowsTheHiddenPage_data();
+    void fontToolOptionShowsTheHiddenPage();
     void languageButtonOpensTheLanguageDialog();
     void choosingEnglishTranslatesOpenWindowsAtOnce();
     void everyLanguageHasAnOptionInItsOwnName();
@@ -457,6 +460,35 @@ void TestMainFrame::shutDownStoresThePortKindOfTheSettings()
         app.shutDown();
     }
     QCOMPARE(SettingsStore(file).readInt(QStringLiteral("Port"), QStringLiteral("PortType"), -1), 0);
+}
+
+void TestMainFrame::fontToolOptionShowsTheHiddenPage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("requested");
+    QTest::newRow("no option") << QStringList{QStringLiteral("ostrel")} << false;
+    QTest::newRow("--font-tool") << QStringList{QStringLiteral("ostrel"), QStringLiteral("--font-tool")} << true;
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("ostrel"), QStringLiteral("--fonts")} << false;
+}
+
+// The bitmap font page has no visible tab button; the option is the way to it.
+void TestMainFrame::fontToolOptionShowsTheHiddenPage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, requested);
+    QCOMPARE(commandline::fontToolRequested(arguments), requested);
+    QCOMPARE(commandline::checkRemainingArguments(arguments).isEmpty(), arguments.size() == 1 || requested);
+    if (!requested)
+        return;
+    Shell shell(1);
+    shell.frame()->showPage(QStringLiteral("FormBitFont"));
+    auto *stack = shell.control<QStackedWidget>(QStringLiteral("tab_main"));
+    QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("FormBitFont"));
+    QVERIFY(shell.control<QPushButton>(QStringLiteral("tabctrl_bit_font"))->isHidden());
+    QVERIFY(!shell.control<QPushButton>(QStringLiteral("tabctrl_printer_options"))->isChecked());
+    // The other tab buttons still work from there.
+    shell.control<QPushButton>(QStringLiteral("tabctrl_file_manager"))->click();
+    QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("FormFileManager"));
 }
 
 void TestMainFrame::screenshots_data()

@@ -323,6 +323,11 @@ void TestBcf::downloadRefusals_data()
     QTest::newRow("no valid glyph") << false << "MY FONT" << int(DownloadResult::NoGlyphs) << "font error, count is 0.";
     QTest::newRow("no name") << true << "" << int(DownloadResult::NoName) << "font name is null.";
     QTest::newRow("neither: glyphs first") << false << "" << int(DownloadResult::NoGlyphs) << "font error, count is 0.";
+    // The name goes unquoted into "DOWNLOAD F,<name>,<size>,": a comma or a line break breaks the framing.
+    QTest::newRow("comma in the name") << true << "MY,FONT" << int(DownloadResult::BadName)
+                                       << "font name has a comma or a line break: MY,FONT";
+    QTest::newRow("line break in the name") << true << "MY\r\nFONT" << int(DownloadResult::BadName)
+                                            << "font name has a comma or a line break: MY FONT";
 }
 
 void TestBcf::downloadRefusals()

@@ -37,6 +37,15 @@ bool exportBcf(const CFreeTypeFont &font, int nullCount, BcfSummary &summary)
     return true;
 }
 
+bool isDownloadableFontName(const QString &name)
+{
+    for (const QChar character : name) {
+        if (character == QLatin1Char(',') || character == QLatin1Char('\r') || character == QLatin1Char('\n'))
+            return false;
+    }
+    return true;
+}
+
 DownloadResult downloadFont(CDeviceInterface &port, const CFreeTypeFont &font, int nullCount,
                             jobs::JobProgress &progress)
 {
@@ -52,6 +61,10 @@ DownloadResult downloadFont(CDeviceInterface &port, const CFreeTypeFont &font, i
     if (font.fontName.isEmpty()) {
         LogLine(QStringLiteral("font name is null."));
         return DownloadResult::NoName;
+    }
+    if (!isDownloadableFontName(font.fontName)) {
+        LogLine(QStringLiteral("font name has a comma or a line break: %1").arg(font.fontName.simplified()));
+        return DownloadResult::BadName;
     }
     protocol::downloadFile(port, font.memoryPlace, font.fontName, bytes, progress);
     return DownloadResult::Sent;

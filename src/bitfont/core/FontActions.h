@@ -16,11 +16,16 @@ class CFreeTypeFont;
 // the BCF cannot be built or the file cannot be written (logged).
 bool exportBcf(const CFreeTypeFont &font, int nullCount, BcfSummary &summary);
 
+// The name goes unquoted into the "DOWNLOAD" line, whose fields are
+// separated by commas and which a line break ends: such names cannot be sent.
+bool isDownloadableFontName(const QString &name);
+
 enum class DownloadResult {
     Sent,
     NotBuilt, // the BCF exceeded a limit (logged)
     NoGlyphs, // "font error, count is 0."
     NoName,   // "font name is null."
+    BadName,  // not isDownloadableFontName (logged)
 };
 // Builds the BCF of font and downloads it as font.fontName into
 // font.memoryPlace with the storage download framing; the progress counts
