@@ -19,17 +19,20 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <iterator>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
-double seconds(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e9; }
+double seconds(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e9;
+}
 
 long peakMiB()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
 }
@@ -158,13 +161,13 @@ int main(int argc, char **argv)
         const BcfSummary summary = summarizeBcf(document);
         line("BCF build and bytes", bcf, "(target: under 1 s)");
         std::printf("  BCF: %d ranges, %d glyphs, %d valid, %lld bytes\n", summary.rangeCount, summary.totalChar,
-                    summary.validChar, static_cast<long long>(bcfSize));
+            summary.validChar, static_cast<long long>(bcfSize));
     }
     std::printf("  codes rendered by the bare loop %d, glyph elements %d, project file %lld bytes\n", rendered, glyphs,
-                static_cast<long long>(projectSize));
+        static_cast<long long>(projectSize));
     std::printf("  render / bare loop ratio       %8.2f   (target: <= 2.00)\n", render / bare);
     const long peak = peakMiB();
-    std::printf("  peak memory                    %8ld MiB = %ld MB (target: under 500 MB)\n", peak,
-                peak * 1048576 / 1000000);
+    std::printf(
+        "  peak memory                    %8ld MiB = %ld MB (target: under 500 MB)\n", peak, peak * 1048576 / 1000000);
     return 0;
 }

@@ -112,11 +112,11 @@ int CApp::run(int &argc, char **argv)
     startUp();
     if (commandline::fontToolRequested(QApplication::arguments()))
         m_mainFrame->showPage(QStringLiteral("FormBitFont"));
-    QObject::connect(&single, &SingleInstance::activationRequested, m_mainFrame.get(),
-                     [this] { raiseWindow(m_mainFrame.get()); });
+    QObject::connect(
+        &single, &SingleInstance::activationRequested, m_mainFrame.get(), [this] { raiseWindow(m_mainFrame.get()); });
     platform::DeviceChangeMonitor devices;
-    QObject::connect(&devices, &platform::DeviceChangeMonitor::devicesChanged, m_mainFrame.get(),
-                     &CMainFrame::onDeviceChange);
+    QObject::connect(
+        &devices, &platform::DeviceChangeMonitor::devicesChanged, m_mainFrame.get(), &CMainFrame::onDeviceChange);
 
     application.exec();
     shutDown();
@@ -132,8 +132,8 @@ void CApp::startUp()
     LanguageManager::instance().select(language.folder, language.name);
 
     m_mainFrame = std::make_unique<CMainFrame>(*this);
-    QObject::connect(m_mainFrame.get(), &CMainFrame::closed, QCoreApplication::instance(),
-                     &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(m_mainFrame.get(), &CMainFrame::closed, QCoreApplication::instance(), &QCoreApplication::quit,
+        Qt::QueuedConnection);
     centreOnScreen(m_mainFrame.get());
     m_mainFrame->show();
 }

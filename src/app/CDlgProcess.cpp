@@ -85,5 +85,6 @@ void CDlgProcess::startTask()
     }
     m_context = std::move(context);
     m_poller = new ProgressBarPoller(this, QString::fromLatin1(progressControl), m_context);
-    connect(worker, &WorkerThread::jobEnded, this, [this] { done(jobEnded); }, Qt::BlockingQueuedConnection);
+    connect(
+        worker, &WorkerThread::jobEnded, this, [this] { done(jobEnded); }, Qt::BlockingQueuedConnection);
 }

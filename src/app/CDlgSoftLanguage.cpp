@@ -32,8 +32,8 @@ CDlgSoftLanguage::CDlgSoftLanguage(SettingsStore &settings, QWidget *parent)
 
 QRadioButton *CDlgSoftLanguage::currentOption() const
 {
-    return ui::findControl<QRadioButton>(this, QString::fromLatin1(optionPrefix)
-                                                   + LanguageManager::instance().currentName());
+    return ui::findControl<QRadioButton>(
+        this, QString::fromLatin1(optionPrefix) + LanguageManager::instance().currentName());
 }
 
 void CDlgSoftLanguage::markCurrentLanguage()

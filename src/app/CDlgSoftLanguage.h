@@ -19,8 +19,8 @@ public:
     // simply not offered.
     static constexpr char optionPrefix[] = "menu_lang_";
     static constexpr ui::RequiredControl requiredControls[] = {
-        {"window_header", "QWidget"},
-        {"windowclosebtn", "QToolButton"},
+        { "window_header", "QWidget" },
+        { "windowclosebtn", "QToolButton" },
     };
 
     CDlgSoftLanguage(SettingsStore &settings, QWidget *parent);

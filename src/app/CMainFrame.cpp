@@ -32,10 +32,10 @@ struct PageSlot {
 // Pages are created in this order and shown in the stack in the order of
 // their stack index.
 constexpr PageSlot pageCreationOrder[] = {
-    {"FormPrinterOptions", 0},
-    {"FormCommunication", 3},
-    {"FormFileManager", 1},
-    {"FormBitFont", 2},
+    { "FormPrinterOptions", 0 },
+    { "FormCommunication", 3 },
+    { "FormFileManager", 1 },
+    { "FormBitFont", 2 },
 };
 
 constexpr int logViewHeight = 59;
@@ -44,7 +44,7 @@ struct PortEntry {
     const char *text;
     PortKind kind;
 };
-constexpr PortEntry portEntries[] = {{"USB", PortKind::Usb}, {"NET", PortKind::Net}};
+constexpr PortEntry portEntries[] = { { "USB", PortKind::Usb }, { "NET", PortKind::Net } };
 
 QHash<QString, CMainFrame::PageFactory> &pageFactories()
 {
@@ -79,11 +79,10 @@ CMainFrame::CMainFrame(CApp &app, QWidget *parent)
     createPages();
     onLayoutLoaded();
 
-    connect(&TrafficLog::instance(), &TrafficLog::entryPosted, this, &CMainFrame::appendLogLine,
-            Qt::QueuedConnection);
+    connect(&TrafficLog::instance(), &TrafficLog::entryPosted, this, &CMainFrame::appendLogLine, Qt::QueuedConnection);
     connect(ui::requireControl<QPushButton>(this, "btn_set_port"), &QPushButton::clicked, this, &CMainFrame::setPort);
     connect(ui::requireControl<QPushButton>(this, "btn_select_language"), &QPushButton::clicked, this,
-            &CMainFrame::selectLanguage);
+        &CMainFrame::selectLanguage);
 }
 
 void CMainFrame::createPages()
@@ -107,7 +106,7 @@ void CMainFrame::createPages()
     auto *splitter = ui::requireControl<QSplitter>(this, "splitter_log");
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
-    splitter->setSizes({height(), logViewHeight});
+    splitter->setSizes({ height(), logViewHeight });
 }
 
 void CMainFrame::onLayoutLoaded()

@@ -24,17 +24,17 @@ public:
     static constexpr char versionText[] = "v" OSTREL_VERSION;
     static constexpr char layoutFile[] = "MainFrame.ui";
     static constexpr ui::RequiredControl requiredControls[] = {
-        {"cb_port", "QComboBox"},
-        {"btn_set_port", "QPushButton"},
-        {"btn_select_language", "QPushButton"},
-        {"tab_main", "QStackedWidget"},
-        {"tabctrl_printer_options", "QPushButton"},
-        {"tabctrl_bit_font", "QWidget"},
-        {"splitter_log", "QSplitter"},
-        {"traffic_log", "QPlainTextEdit"},
-        {"window_version", "QLabel"},
-        {"window_header", "QWidget"},
-        {"windowclosebtn", "QToolButton"},
+        { "cb_port", "QComboBox" },
+        { "btn_set_port", "QPushButton" },
+        { "btn_select_language", "QPushButton" },
+        { "tab_main", "QStackedWidget" },
+        { "tabctrl_printer_options", "QPushButton" },
+        { "tabctrl_bit_font", "QWidget" },
+        { "splitter_log", "QSplitter" },
+        { "traffic_log", "QPlainTextEdit" },
+        { "window_version", "QLabel" },
+        { "window_header", "QWidget" },
+        { "windowclosebtn", "QToolButton" },
     };
 
     // Builds a tab page in place of its bare layout. Subsystems register the

@@ -5,8 +5,7 @@
 LanguageManager::LanguageManager(const SkinPackage &package)
     : m_package(package)
     , m_messages(std::make_shared<const MessagePack>())
-{
-}
+{ }
 
 LanguageManager &LanguageManager::instance()
 {
@@ -25,7 +24,8 @@ void LanguageManager::select(const QString &folder, const QString &name)
 {
     m_folder = folder;
     m_name = name;
-    m_messages.store(std::make_shared<const MessagePack>(parseMessagePack(packFile(QStringLiteral("StringResource.lng")))));
+    m_messages.store(
+        std::make_shared<const MessagePack>(parseMessagePack(packFile(QStringLiteral("StringResource.lng")))));
     m_windowPacks.clear();
 }
 

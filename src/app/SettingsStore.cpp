@@ -2,13 +2,11 @@
 
 SettingsStore::SettingsStore()
     : m_settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brenik"), QStringLiteral("Ostrel"))
-{
-}
+{ }
 
 SettingsStore::SettingsStore(const QString &iniFile)
     : m_settings(iniFile, QSettings::IniFormat)
-{
-}
+{ }
 
 QString SettingsStore::keyPath(const QString &section, const QString &key)
 {

@@ -12,7 +12,7 @@ namespace startup {
 
 struct LanguageChoice {
     QString folder; // "Lang\\English"
-    QString name;   // "English"
+    QString name; // "English"
 };
 
 // Pack name for a Windows language identifier: the primary language (low

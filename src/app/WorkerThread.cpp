@@ -14,12 +14,15 @@ WorkerThread *WorkerThread::startJob(const QString &slotName, jobs::Job job, std
         delete worker;
         return nullptr;
     }
-    QMetaObject::invokeMethod(worker, [worker] { worker->QThread::start(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->QThread::start(); }, Qt::QueuedConnection);
     return worker;
 }
 
 WorkerThread::WorkerThread(QString slotName, jobs::Job job, std::shared_ptr<jobs::JobContext> context)
-    : m_slotName(std::move(slotName)), m_job(std::move(job)), m_context(std::move(context))
+    : m_slotName(std::move(slotName))
+    , m_job(std::move(job))
+    , m_context(std::move(context))
 {
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
@@ -32,7 +35,8 @@ void WorkerThread::run()
     // result handler runs; the job's thread waits for it like for any
     // window update.
     if (m_job.hasResultHandler())
-        QMetaObject::invokeMethod(this, [this] { m_job.deliver(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { m_job.deliver(); }, Qt::BlockingQueuedConnection);
     RunningWorkers::leave(m_slotName, this);
     Q_EMIT jobEnded();
 }
@@ -61,7 +65,7 @@ bool RunningWorkers::claim(const QString &slotName, QThread *thread)
     QMutexLocker lock(&s_mutex);
     if (s_slots.contains(slotName))
         return false;
-    s_slots.insert(slotName, Entry{thread, nullptr});
+    s_slots.insert(slotName, Entry { thread, nullptr });
     return true;
 }
 

@@ -36,10 +36,10 @@ public:
 
 protected:
     // Called once after each successful attempt, on a thread of its own.
-    virtual void OnConnected() {}
+    virtual void OnConnected() { }
     // Called once when a connected client finds its connection gone, on the
     // thread that found it.
-    virtual void OnDisconnected() {}
+    virtual void OnDisconnected() { }
     int socketHandle() const { return m_socket.load(); }
     // The connection is gone: leave the connected state, close the socket and,
     // with auto-reconnect, retry in the background. Nothing when not connected.
@@ -53,13 +53,13 @@ private:
     void closeSocket();
     void joinThreads();
 
-    std::atomic<int> m_socket{-1};
+    std::atomic<int> m_socket { -1 };
     platform::Ipv4Address m_peer;
     QString m_host;
     int m_port = 0;
     bool m_autoReconnect = false;
-    std::atomic<bool> m_connected{false};
-    std::atomic<bool> m_retryRunning{false};
+    std::atomic<bool> m_connected { false };
+    std::atomic<bool> m_retryRunning { false };
     std::thread m_retryThread;
     std::thread m_announceThread;
     platform::WakeEvent m_wake; // ends the pause and the connect wait when Close asks

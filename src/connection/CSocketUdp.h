@@ -33,9 +33,9 @@ protected:
 private:
     void receiveLoop();
 
-    std::atomic<int> m_socket{-1};
+    std::atomic<int> m_socket { -1 };
     bool m_broadcast = false;
-    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_running { false };
     std::thread m_receiveThread;
     platform::WakeEvent m_wake;
 };

@@ -33,14 +33,15 @@ void NetworkSearchRun::StartSearch(const QStringList &localAddresses)
         // Results cross to the window thread; a run that is gone drops them.
         auto searcher = std::make_unique<CDeviceSearcherUdp>([self](const PrinterInfo &info) {
             QMetaObject::invokeMethod(
-                self.data(), [self, info] {
+                self.data(),
+                [self, info] {
                     if (self)
                         Q_EMIT self->printerFound(info);
                 },
                 Qt::QueuedConnection);
         });
         searcher->Open(address, m_localPort);
-        m_searchers.push_back({std::move(searcher), queryDestination(m_queryAddress, address)});
+        m_searchers.push_back({ std::move(searcher), queryDestination(m_queryAddress, address) });
     }
     sendQuery();
     m_timer.start();
@@ -65,14 +66,14 @@ void NetworkSearchRun::sendQuery()
         searcher.socket->SendTo(searcher.queryDestination, m_printerPort, query.constData(), qint32(query.size()));
 }
 
-QByteArray NetworkSearchRun::networkSettingsCommand(bool dhcp, const QString &ip, const QString &subnet,
-                                                    const QString &gateway)
+QByteArray NetworkSearchRun::networkSettingsCommand(
+    bool dhcp, const QString &ip, const QString &subnet, const QString &gateway)
 {
     return platform::toSystemBytes(addressCommand("NET", dhcp, ip, subnet, gateway));
 }
 
-void NetworkSearchRun::SendNetworkSettings(const QString &printerIp, bool dhcp, const QString &ip,
-                                           const QString &subnet, const QString &gateway)
+void NetworkSearchRun::SendNetworkSettings(
+    const QString &printerIp, bool dhcp, const QString &ip, const QString &subnet, const QString &gateway)
 {
     const QByteArray command = networkSettingsCommand(dhcp, ip, subnet, gateway);
     for (const Searcher &searcher : m_searchers)

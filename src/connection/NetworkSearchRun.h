@@ -38,10 +38,10 @@ public:
     int searcherCount() const { return int(m_searchers.size()); }
 
     // "NET DHCP" or "NET IP \"ip\",\"mask\",\"gateway\"" to a printer, from every searcher.
-    void SendNetworkSettings(const QString &printerIp, bool dhcp, const QString &ip, const QString &subnet,
-                             const QString &gateway);
-    static QByteArray networkSettingsCommand(bool dhcp, const QString &ip, const QString &subnet,
-                                             const QString &gateway);
+    void SendNetworkSettings(
+        const QString &printerIp, bool dhcp, const QString &ip, const QString &subnet, const QString &gateway);
+    static QByteArray networkSettingsCommand(
+        bool dhcp, const QString &ip, const QString &subnet, const QString &gateway);
 
 Q_SIGNALS:
     void printerFound(const PrinterInfo &info);

@@ -20,7 +20,7 @@ QString TrafficLog::stamp(const QDateTime &when, const QString &text)
     const QDate date = when.date();
     const QTime time = when.time();
     return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d.%03d : ", date.year(), date.month(), date.day(),
-                             time.hour(), time.minute(), time.second(), time.msec())
+               time.hour(), time.minute(), time.second(), time.msec())
         + text;
 }
 

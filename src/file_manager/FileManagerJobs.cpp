@@ -48,8 +48,8 @@ DownloadOutcome downloadFile(CDeviceInterface &port, const DownloadRequest &requ
         return {};
     }
     DownloadOutcome outcome;
-    const protocol::DownloadOutcome sent =
-        protocol::downloadFile(port, request.placeWord, request.name, file, size, progress);
+    const protocol::DownloadOutcome sent
+        = protocol::downloadFile(port, request.placeWord, request.name, file, size, progress);
     outcome.bytesSent = sent.bytesSent;
     if (!sent.complete) {
         outcome.status = DownloadStatus::WriteFailed;

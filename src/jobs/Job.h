@@ -29,10 +29,8 @@ public:
     }
 
 private:
-    template<typename Function, typename Handler>
-    friend Job makeJob(Function job, Handler onResult);
-    template<typename Function>
-    friend Job makeJob(Function job);
+    template <typename Function, typename Handler> friend Job makeJob(Function job, Handler onResult);
+    template <typename Function> friend Job makeJob(Function job);
 
     std::function<void(JobContext &)> m_run;
     std::function<void()> m_deliver;
@@ -40,8 +38,7 @@ private:
 
 // job: Result(JobContext &). onResult: void(Result) for a typed result,
 // void() for a job that returns nothing; it runs only after job returned.
-template<typename Function, typename Handler>
-Job makeJob(Function job, Handler onResult)
+template <typename Function, typename Handler> Job makeJob(Function job, Handler onResult)
 {
     using Result = std::invoke_result_t<Function &, JobContext &>;
     Job erased;
@@ -60,8 +57,7 @@ Job makeJob(Function job, Handler onResult)
 }
 
 // A job whose result nobody takes, or that leaves it in a shared record.
-template<typename Function>
-Job makeJob(Function job)
+template <typename Function> Job makeJob(Function job)
 {
     Job erased;
     erased.m_run = [job = std::move(job)](JobContext &context) mutable { (void)job(context); };

@@ -20,9 +20,11 @@ std::optional<qint32> load(const std::atomic<qint64> &field)
 } // namespace
 
 JobContext::JobContext(std::unique_ptr<ControlSink> controls)
-    : m_minimum(notSet), m_maximum(notSet), m_position(notSet), m_controls(std::move(controls))
-{
-}
+    : m_minimum(notSet)
+    , m_maximum(notSet)
+    , m_position(notSet)
+    , m_controls(std::move(controls))
+{ }
 
 JobContext::~JobContext() = default;
 
@@ -53,7 +55,7 @@ void JobContext::requestCancel()
 
 ProgressSnapshot JobContext::progress() const
 {
-    return {load(m_minimum), load(m_maximum), load(m_position)};
+    return { load(m_minimum), load(m_maximum), load(m_position) };
 }
 
 void JobContext::setControlText(const QString &controlName, const QString &text) const

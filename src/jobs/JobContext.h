@@ -21,8 +21,7 @@ public:
 };
 
 // What a job has reported so far; a field the job has not set is empty.
-struct ProgressSnapshot
-{
+struct ProgressSnapshot {
     std::optional<qint32> minimum;
     std::optional<qint32> maximum;
     std::optional<qint32> position;
@@ -57,7 +56,7 @@ private:
     std::atomic<qint64> m_minimum;
     std::atomic<qint64> m_maximum;
     std::atomic<qint64> m_position;
-    std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_cancel { false };
     std::unique_ptr<ControlSink> m_controls;
 };
 

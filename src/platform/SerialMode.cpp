@@ -11,10 +11,18 @@ namespace platform {
 
 namespace {
 
-constexpr std::array<std::pair<int, speed_t>, 10> baudRates{{
-    {1200, B1200}, {2400, B2400}, {4800, B4800}, {9600, B9600}, {19200, B19200},
-    {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800},
-}};
+constexpr std::array<std::pair<int, speed_t>, 10> baudRates { {
+    { 1200, B1200 },
+    { 2400, B2400 },
+    { 4800, B4800 },
+    { 9600, B9600 },
+    { 19200, B19200 },
+    { 38400, B38400 },
+    { 57600, B57600 },
+    { 115200, B115200 },
+    { 230400, B230400 },
+    { 460800, B460800 },
+} };
 
 std::optional<speed_t> speedFor(int baud)
 {
@@ -51,14 +59,14 @@ std::optional<SerialMode> SerialMode::parse(const QString &text)
         if (!ok)
             return std::nullopt;
     }
-    const bool valid = speedFor(mode.baud) && mode.dataBits >= 5 && mode.dataBits <= 8
-        && (mode.stopBits == 1 || mode.stopBits == 2);
+    const bool valid
+        = speedFor(mode.baud) && mode.dataBits >= 5 && mode.dataBits <= 8 && (mode.stopBits == 1 || mode.stopBits == 2);
     return valid ? std::optional(mode) : std::nullopt;
 }
 
 bool SerialMode::applyTo(int fd) const
 {
-    termios tio{};
+    termios tio {};
     if (::tcgetattr(fd, &tio) != 0)
         return false;
     ::cfmakeraw(&tio);
@@ -66,7 +74,7 @@ bool SerialMode::applyTo(int fd) const
     ::cfsetispeed(&tio, speed);
     ::cfsetospeed(&tio, speed);
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
-    static constexpr std::array<tcflag_t, 4> sizes{CS5, CS6, CS7, CS8};
+    static constexpr std::array<tcflag_t, 4> sizes { CS5, CS6, CS7, CS8 };
     tio.c_cflag |= sizes[dataBits - 5] | CLOCAL | CREAD;
     if (parity != 'N') {
         tio.c_cflag |= PARENB;

@@ -95,14 +95,13 @@ QList<UsbPrinterNode> UdevDeviceTree::printerNodes() const
 SysfsDeviceTree::SysfsDeviceTree(QString sysRoot, QString devRoot)
     : m_sysRoot(std::move(sysRoot))
     , m_devRoot(std::move(devRoot))
-{
-}
+{ }
 
 QList<UsbPrinterNode> SysfsDeviceTree::printerNodes() const
 {
     QList<UsbPrinterNode> nodes;
     const QDir classDir(m_sysRoot + QStringLiteral("/class/usbmisc"));
-    const QStringList names = classDir.entryList({QStringLiteral("lp*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList names = classDir.entryList({ QStringLiteral("lp*") }, QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
         const QString deviceDir = classDir.filePath(name);
         const auto interfaceClass = readAttribute(deviceDir + QStringLiteral("/device/bInterfaceClass"));
@@ -135,15 +134,14 @@ std::unique_ptr<UsbDeviceTree> systemUsbDeviceTree()
 QList<UsbPrinterEntry> scanUsbPrinters(const UsbDeviceTree &tree)
 {
     QList<UsbPrinterNode> nodes = tree.printerNodes();
-    std::stable_sort(nodes.begin(), nodes.end(), [](const UsbPrinterNode &a, const UsbPrinterNode &b) {
-        return nodeNumber(a.name) < nodeNumber(b.name);
-    });
+    std::stable_sort(nodes.begin(), nodes.end(),
+        [](const UsbPrinterNode &a, const UsbPrinterNode &b) { return nodeNumber(a.name) < nodeNumber(b.name); });
     QList<UsbPrinterEntry> entries;
     for (const UsbPrinterNode &node : nodes) {
         const QString hardwareId = node.ieee1284Id ? usbPrintHardwareId(*node.ieee1284Id) : QString();
         if (hardwareId.isEmpty())
             break;
-        entries.append({node.devicePath, hardwareId, node.name});
+        entries.append({ node.devicePath, hardwareId, node.name });
     }
     return entries;
 }

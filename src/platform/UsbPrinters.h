@@ -13,13 +13,13 @@ namespace platform {
 struct UsbPrinterEntry {
     QString devicePath; // device node to open, e.g. /dev/usb/lp0
     QString hardwareId; // "USBPRINT\..." built from the printer's IEEE 1284 id
-    QString portName;   // the device node's name, e.g. lp0
+    QString portName; // the device node's name, e.g. lp0
 };
 
 // One printer-class USB interface as the system lists it. ieee1284Id is empty
 // when the interface could not tell its device id; the scan stops there.
 struct UsbPrinterNode {
-    QString name;       // lp0
+    QString name; // lp0
     QString devicePath; // /dev/usb/lp0
     std::optional<QByteArray> ieee1284Id;
 };

@@ -10,8 +10,7 @@ namespace platform {
 
 WakeEvent::WakeEvent()
     : m_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
-{
-}
+{ }
 
 WakeEvent::~WakeEvent()
 {
@@ -32,7 +31,7 @@ void WakeEvent::reset()
 
 bool WakeEvent::wait(int milliseconds) const
 {
-    pollfd entry{m_fd, POLLIN, 0};
+    pollfd entry { m_fd, POLLIN, 0 };
     int rc;
     do {
         rc = ::poll(&entry, 1, milliseconds);

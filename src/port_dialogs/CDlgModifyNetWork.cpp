@@ -8,8 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-CDlgModifyNetWork::CDlgModifyNetWork(bool dhcp, const QString &ip, const QString &subnet, const QString &gateway,
-                                     QWidget *parent)
+CDlgModifyNetWork::CDlgModifyNetWork(
+    bool dhcp, const QString &ip, const QString &subnet, const QString &gateway, QWidget *parent)
     : QDialog(parent, Qt::Dialog)
 {
     m_values.dhcp = dhcp ? 1 : 0;
@@ -22,10 +22,9 @@ CDlgModifyNetWork::CDlgModifyNetWork(bool dhcp, const QString &ip, const QString
     m_ip = ui::requireControl<QLineEdit>(this, "edit_ip");
     m_subnet = ui::requireControl<QLineEdit>(this, "edit_subnet");
     m_gateway = ui::requireControl<QLineEdit>(this, "edit_gateway");
-    connect(ui::requireControl<QPushButton>(this, "btn_ok"), &QPushButton::clicked, this,
-            &CDlgModifyNetWork::confirm);
-    connect(ui::requireControl<QPushButton>(this, "btn_cancel"), &QPushButton::clicked, this,
-            &CDlgModifyNetWork::reject);
+    connect(ui::requireControl<QPushButton>(this, "btn_ok"), &QPushButton::clicked, this, &CDlgModifyNetWork::confirm);
+    connect(
+        ui::requireControl<QPushButton>(this, "btn_cancel"), &QPushButton::clicked, this, &CDlgModifyNetWork::reject);
     connect(m_dhcp, &QCheckBox::toggled, this, &CDlgModifyNetWork::enableAddressFields);
     showValues();
 }
@@ -42,7 +41,7 @@ void CDlgModifyNetWork::showValues()
 void CDlgModifyNetWork::enableAddressFields()
 {
     const bool manual = !m_dhcp->isChecked();
-    for (QLineEdit *edit : {m_ip, m_subnet, m_gateway})
+    for (QLineEdit *edit : { m_ip, m_subnet, m_gateway })
         edit->setEnabled(manual);
 }
 

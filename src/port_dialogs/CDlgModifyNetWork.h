@@ -16,18 +16,18 @@ class CDlgModifyNetWork : public QDialog
 public:
     static constexpr char layoutFile[] = "DlgModifyNetWork.ui";
     static constexpr ui::RequiredControl requiredControls[] = {
-        {"chk_dhcp", "QCheckBox"},
-        {"edit_ip", "QLineEdit"},
-        {"edit_subnet", "QLineEdit"},
-        {"edit_gateway", "QLineEdit"},
-        {"btn_ok", "QPushButton"},
-        {"btn_cancel", "QPushButton"},
-        {"window_header", "QWidget"},
-        {"windowclosebtn", "QToolButton"},
+        { "chk_dhcp", "QCheckBox" },
+        { "edit_ip", "QLineEdit" },
+        { "edit_subnet", "QLineEdit" },
+        { "edit_gateway", "QLineEdit" },
+        { "btn_ok", "QPushButton" },
+        { "btn_cancel", "QPushButton" },
+        { "window_header", "QWidget" },
+        { "windowclosebtn", "QToolButton" },
     };
 
-    CDlgModifyNetWork(bool dhcp, const QString &ip, const QString &subnet, const QString &gateway,
-                      QWidget *parent = nullptr);
+    CDlgModifyNetWork(
+        bool dhcp, const QString &ip, const QString &subnet, const QString &gateway, QWidget *parent = nullptr);
 
     bool dhcp() const { return m_values.dhcp != 0; }
     QString ip() const { return m_values.netIp; }

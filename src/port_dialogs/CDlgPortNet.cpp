@@ -1,8 +1,8 @@
 #include "port_dialogs/CDlgPortNet.h"
 
-#include "port_dialogs/CDlgModifyNetWork.h"
 #include "app/GridColumns.h"
 #include "platform/LocalAddresses.h"
+#include "port_dialogs/CDlgModifyNetWork.h"
 #include "ui/LayoutLoader.h"
 #include "ui/RequiredControls.h"
 #include "ui/WindowChrome.h"
@@ -15,8 +15,8 @@ using namespace grids;
 namespace {
 
 enum Column { Tick, Name, Model, Ip, Subnet, Gateway, Mac, Dhcp, Firmware };
-const QList<GridColumn> columns{{80, 0, true}, {150, 2},  {120, 3},       {150, 4}, {150, 5},
-                                {150, 6},      {150, 7}, {80, 8, true}, {150, 9}};
+const QList<GridColumn> columns { { 80, 0, true }, { 150, 2 }, { 120, 3 }, { 150, 4 }, { 150, 5 }, { 150, 6 },
+    { 150, 7 }, { 80, 8, true }, { 150, 9 } };
 
 } // namespace
 
@@ -41,10 +41,10 @@ CDlgPortNet::CDlgPortNet(PortSettings &settings, DiscoverySetup setup, QWidget *
     m_grid = ui::requireControl<QTableWidget>(this, "grid_printer_udp");
     setUpGrid(m_grid, QString::fromLatin1(layoutFile), columns);
     connect(m_grid, &QTableWidget::itemSelectionChanged, this, [this] { markSelection(m_grid); });
-    connect(ui::requireControl<QPushButton>(this, "btn_search"), &QPushButton::clicked, this,
-            &CDlgPortNet::StartSearch);
-    connect(ui::requireControl<QPushButton>(this, "btn_modify"), &QPushButton::clicked, this,
-            &CDlgPortNet::modifySelected);
+    connect(
+        ui::requireControl<QPushButton>(this, "btn_search"), &QPushButton::clicked, this, &CDlgPortNet::StartSearch);
+    connect(
+        ui::requireControl<QPushButton>(this, "btn_modify"), &QPushButton::clicked, this, &CDlgPortNet::modifySelected);
     connect(ui::requireControl<QPushButton>(this, "btn_ok"), &QPushButton::clicked, this, &CDlgPortNet::confirm);
 }
 
@@ -71,8 +71,8 @@ void CDlgPortNet::StartSearch()
 
 void CDlgPortNet::addPrinter(const PrinterInfo &info)
 {
-    const QStringList values{QString(), info.name,    info.model, info.ip, info.subnet,
-                             info.gateway, info.mac, info.dhcp ? QStringLiteral("1") : QString(), info.firmware};
+    const QStringList values { QString(), info.name, info.model, info.ip, info.subnet, info.gateway, info.mac,
+        info.dhcp ? QStringLiteral("1") : QString(), info.firmware };
     // A reply already on its way when the printer's settings changed brings
     // the old values back; the next one puts the new values in place.
     for (int row = 0; row < m_grid->rowCount(); ++row) {
@@ -101,8 +101,8 @@ void CDlgPortNet::modifySelected()
     if (row < 0)
         return;
     const QString printerIp = cellText(m_grid, row, Ip);
-    CDlgModifyNetWork dialog(cellTicked(m_grid, row, Dhcp), printerIp, cellText(m_grid, row, Subnet),
-                             cellText(m_grid, row, Gateway), this);
+    CDlgModifyNetWork dialog(
+        cellTicked(m_grid, row, Dhcp), printerIp, cellText(m_grid, row, Subnet), cellText(m_grid, row, Gateway), this);
     if (m_runModify(dialog) != 1)
         return;
     m_grid->removeRow(row);

@@ -32,12 +32,12 @@ class CDlgPortNet : public QDialog
 public:
     static constexpr char layoutFile[] = "DlgPortNet.ui";
     static constexpr ui::RequiredControl requiredControls[] = {
-        {"grid_printer_udp", "QTableWidget"},
-        {"btn_search", "QPushButton"},
-        {"btn_modify", "QPushButton"},
-        {"btn_ok", "QPushButton"},
-        {"window_header", "QWidget"},
-        {"windowclosebtn", "QToolButton"},
+        { "grid_printer_udp", "QTableWidget" },
+        { "btn_search", "QPushButton" },
+        { "btn_modify", "QPushButton" },
+        { "btn_ok", "QPushButton" },
+        { "window_header", "QWidget" },
+        { "windowclosebtn", "QToolButton" },
     };
     using ModifyRunner = std::function<int(CDlgModifyNetWork &)>;
 

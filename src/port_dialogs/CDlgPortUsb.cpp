@@ -13,7 +13,7 @@ using namespace grids;
 namespace {
 
 enum Column { Tick, Port, Device };
-const QList<GridColumn> columns{{80, 0, true}, {120, 2}, {0, 3}};
+const QList<GridColumn> columns { { 80, 0, true }, { 120, 2 }, { 0, 3 } };
 
 } // namespace
 
@@ -50,7 +50,7 @@ void CDlgPortUsb::initialise()
     m_ok->setEnabled(false);
     m_grid->setRowCount(0);
     for (const UsbPrinterEntry &printer : CDeviceInterface::ScanUsbPrinters())
-        appendRow(m_grid, columns, {QString(), printer.portName, printer.hardwareId});
+        appendRow(m_grid, columns, { QString(), printer.portName, printer.hardwareId });
     preselect();
 }
 
@@ -84,8 +84,8 @@ void CDlgPortUsb::confirm()
         m_settings.usbDeviceId = cellText(m_grid, row, Device);
         m_device.Close();
         if (m_device.Open(m_settings))
-            CDeviceInterface::LogLine(QStringLiteral("Device: %1, Port: %2")
-                                          .arg(m_settings.usbDeviceId, cellText(m_grid, row, Port)));
+            CDeviceInterface::LogLine(
+                QStringLiteral("Device: %1, Port: %2").arg(m_settings.usbDeviceId, cellText(m_grid, row, Port)));
     }
     done(1);
 }

@@ -17,10 +17,10 @@ class CDlgPortUsb : public QDialog
 public:
     static constexpr char layoutFile[] = "DlgPortUSB.ui";
     static constexpr ui::RequiredControl requiredControls[] = {
-        {"grid_usb_device", "QTableWidget"},
-        {"btn_ok", "QPushButton"},
-        {"window_header", "QWidget"},
-        {"windowclosebtn", "QToolButton"},
+        { "grid_usb_device", "QTableWidget" },
+        { "btn_ok", "QPushButton" },
+        { "window_header", "QWidget" },
+        { "windowclosebtn", "QToolButton" },
     };
 
     CDlgPortUsb(CDeviceInterface &device, PortSettings &settings, QWidget *parent = nullptr);

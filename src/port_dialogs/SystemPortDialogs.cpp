@@ -6,8 +6,7 @@
 
 SystemPortDialogs::SystemPortDialogs(CApp &app)
     : m_app(app)
-{
-}
+{ }
 
 int SystemPortDialogs::openUsbDialog(QWidget *parent)
 {

@@ -204,8 +204,10 @@ DownloadOutcome downloadFile(CDeviceInterface &port, const QString &placeWord, c
 {
     DownloadOutcome outcome;
     const auto failed = [&] {
-        CDeviceInterface::LogLine(
-            QStringLiteral("Download failed: %1 of %2 bytes of %3 sent.").arg(outcome.bytesSent).arg(size).arg(fileName));
+        CDeviceInterface::LogLine(QStringLiteral("Download failed: %1 of %2 bytes of %3 sent.")
+                                      .arg(outcome.bytesSent)
+                                      .arg(size)
+                                      .arg(fileName));
         return outcome;
     };
     if (!sendCommand(port, downloadHeader(placeWord, fileName, size)))

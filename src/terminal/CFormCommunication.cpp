@@ -54,7 +54,6 @@ void CFormCommunication::writeSettings() const
 
 void registerCommunicationPage()
 {
-    CMainFrame::registerPage(QStringLiteral("FormCommunication"), [](CApp &app, QWidget *parent) {
-        return new CFormCommunication(app.settings(), parent);
-    });
+    CMainFrame::registerPage(QStringLiteral("FormCommunication"),
+        [](CApp &app, QWidget *parent) { return new CFormCommunication(app.settings(), parent); });
 }

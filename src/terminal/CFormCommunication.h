@@ -18,9 +18,9 @@ class CFormCommunication : public QWidget, public PageSettings
 public:
     static constexpr char layoutFile[] = "FormCommunication.ui";
     static constexpr ui::RequiredControl requiredControls[] = {
-        {"text_send_text", "QPlainTextEdit"},
-        {"cb_send_text_type", "QComboBox"},
-        {"cb_receive_text_type", "QComboBox"},
+        { "text_send_text", "QPlainTextEdit" },
+        { "cb_send_text_type", "QComboBox" },
+        { "cb_receive_text_type", "QComboBox" },
     };
     // The values the format entries carry and the settings store keeps.
     enum TextType { Char = 1, Hex = 2 };

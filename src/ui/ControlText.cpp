@@ -26,8 +26,7 @@ int resourceId(const QWidget *control)
 }
 
 // The controls of root's own layout: nested layouts are skipped.
-template<typename Visit>
-void forEachLayoutControl(QWidget *root, Visit visit)
+template <typename Visit> void forEachLayoutControl(QWidget *root, Visit visit)
 {
     visit(root);
     for (QObject *child : root->children()) {

@@ -86,13 +86,13 @@ void applyControlUpdate(QWidget *window, const ControlUpdate &update)
     }
 }
 
-void SendControlUpdate(const QPointer<QWidget> &window, const QString &controlName, ControlOperation operation,
-                       qint64 value, qint64 extra)
+void SendControlUpdate(
+    const QPointer<QWidget> &window, const QString &controlName, ControlOperation operation, qint64 value, qint64 extra)
 {
-    applyAndWait(window, {controlName, operation, value, QString(), extra});
+    applyAndWait(window, { controlName, operation, value, QString(), extra });
 }
 
 void SendControlUpdate(const QPointer<QWidget> &window, const QString &controlName, const QString &text)
 {
-    applyAndWait(window, {controlName, ControlOperation::SetText, 0, text, 0});
+    applyAndWait(window, { controlName, ControlOperation::SetText, 0, text, 0 });
 }

@@ -6,8 +6,8 @@ namespace {
 
 bool parseXml(pugi::xml_document &document, const QByteArray &xml)
 {
-    return document.load_buffer(xml.constData(), static_cast<size_t>(xml.size()), pugi::parse_default,
-                                pugi::encoding_utf8);
+    return document.load_buffer(
+        xml.constData(), static_cast<size_t>(xml.size()), pugi::parse_default, pugi::encoding_utf8);
 }
 
 QString text(const pugi::xml_attribute &attribute)

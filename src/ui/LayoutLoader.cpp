@@ -19,8 +19,8 @@ namespace {
 
 QHash<QString, ControlFactory> &controlClasses()
 {
-    static QHash<QString, ControlFactory> classes{
-        {QStringLiteral("TabButton"), [](QWidget *parent) { return new TabButton(parent); }},
+    static QHash<QString, ControlFactory> classes {
+        { QStringLiteral("TabButton"), [](QWidget *parent) { return new TabButton(parent); } },
     };
     return classes;
 }
@@ -51,7 +51,7 @@ void showSkinImages(QWidget *root)
             continue;
         if (auto *label = qobject_cast<QLabel *>(control))
             label->setPixmap(skinPixmap(path, label->minimumSize().isEmpty() ? label->size() : label->minimumSize(),
-                                        label->devicePixelRatioF()));
+                label->devicePixelRatioF()));
         else if (auto *button = qobject_cast<QAbstractButton *>(control))
             button->setIcon(skinIcon(path));
     }

@@ -10,8 +10,8 @@ struct WindowPack;
 namespace ui {
 
 // Dynamic properties the layouts carry.
-inline constexpr char resourceIdProperty[] = "resourceid";   // language id of a control's texts
-inline constexpr char skinImageProperty[] = "skinimage";     // image path inside the skin package
+inline constexpr char resourceIdProperty[] = "resourceid"; // language id of a control's texts
+inline constexpr char skinImageProperty[] = "skinimage"; // image path inside the skin package
 inline constexpr char layoutFileProperty[] = "_ostrelLayoutFile";
 
 // Builds a control of one of our own classes named in a layout.
@@ -45,8 +45,7 @@ QString layoutFileOf(const QWidget *widget);
 void reapplyWindowPacks();
 
 // A control of a window by its layout name, or null.
-template<typename Control = QWidget>
-Control *findControl(const QWidget *window, const QString &name)
+template <typename Control = QWidget> Control *findControl(const QWidget *window, const QString &name)
 {
     if (!window || name.isEmpty())
         return nullptr;

@@ -51,19 +51,18 @@ int answerOf(int button)
 class DialogPrompts : public Prompts
 {
 public:
-    int showMessage(QWidget *parent, const QString &text, const QString &caption, Buttons buttons,
-                    Icon icon) override
+    int showMessage(QWidget *parent, const QString &text, const QString &caption, Buttons buttons, Icon icon) override
     {
         QMessageBox box(messageIcon(icon), caption, text, standardButtons(buttons), parent);
         return answerOf(box.exec());
     }
-    QString openFileName(QWidget *parent, const QString &caption, const QString &directory,
-                         const QString &filter) override
+    QString openFileName(
+        QWidget *parent, const QString &caption, const QString &directory, const QString &filter) override
     {
         return QFileDialog::getOpenFileName(parent, caption, directory, filter);
     }
-    QString saveFileName(QWidget *parent, const QString &caption, const QString &directory,
-                         const QString &filter) override
+    QString saveFileName(
+        QWidget *parent, const QString &caption, const QString &directory, const QString &filter) override
     {
         return QFileDialog::getSaveFileName(parent, caption, directory, filter);
     }
@@ -74,7 +73,7 @@ Prompts *g_replacement = nullptr;
 } // namespace
 
 QString Prompts::saveFileNameWithSuffix(QWidget *parent, const QString &caption, const QString &directory,
-                                        const QString &filter, const QString &defaultSuffix)
+    const QString &filter, const QString &defaultSuffix)
 {
     QFileDialog dialog(parent, caption, directory, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

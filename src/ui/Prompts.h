@@ -19,17 +19,19 @@ public:
 
     virtual ~Prompts() = default;
 
-    virtual int showMessage(QWidget *parent, const QString &text, const QString &caption, Buttons buttons,
-                            Icon icon) = 0;
+    virtual int showMessage(QWidget *parent, const QString &text, const QString &caption, Buttons buttons, Icon icon)
+        = 0;
     // The chosen file's full path, or an empty text when cancelled.
-    virtual QString openFileName(QWidget *parent, const QString &caption, const QString &directory,
-                                 const QString &filter) = 0;
-    virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &directory,
-                                 const QString &filter) = 0;
+    virtual QString openFileName(
+        QWidget *parent, const QString &caption, const QString &directory, const QString &filter)
+        = 0;
+    virtual QString saveFileName(
+        QWidget *parent, const QString &caption, const QString &directory, const QString &filter)
+        = 0;
     // A save dialog that adds defaultSuffix to a typed name without one before
     // it asks whether to replace an existing file.
     virtual QString saveFileNameWithSuffix(QWidget *parent, const QString &caption, const QString &directory,
-                                           const QString &filter, const QString &defaultSuffix);
+        const QString &filter, const QString &defaultSuffix);
     // The platform's font chooser; nothing when cancelled.
     virtual std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial);
 };

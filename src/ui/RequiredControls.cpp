@@ -23,12 +23,12 @@ QString layoutFileInside(const QWidget *window)
 void reportMissingControl(const QWidget *window, const QString &name, const char *className)
 {
     const QWidget *found = window->findChild<QWidget *>(name);
-    qCritical().noquote() << QStringLiteral("%1 (%2) needs the control %3 of class %4; its layout %5")
-                                 .arg(QString::fromLatin1(window->metaObject()->className()), layoutFileInside(window),
-                                      name, QString::fromLatin1(className),
-                                      found ? QStringLiteral("has it as %1")
-                                                  .arg(QString::fromLatin1(found->metaObject()->className()))
-                                            : QStringLiteral("has no such control"));
+    qCritical().noquote()
+        << QStringLiteral("%1 (%2) needs the control %3 of class %4; its layout %5")
+               .arg(QString::fromLatin1(window->metaObject()->className()), layoutFileInside(window), name,
+                   QString::fromLatin1(className),
+                   found ? QStringLiteral("has it as %1").arg(QString::fromLatin1(found->metaObject()->className()))
+                         : QStringLiteral("has no such control"));
 }
 
 } // namespace ui

@@ -22,8 +22,7 @@ void reportMissingControl(const QWidget *window, const QString &name, const char
 // The named control of a window. When the layout lacks it, or has it with
 // another class, that is logged as an error and a hidden stand-in takes its
 // place: callers need no null test and the rest of the window keeps working.
-template<typename Control = QWidget>
-Control *requireControl(QWidget *window, const char *name)
+template <typename Control = QWidget> Control *requireControl(QWidget *window, const char *name)
 {
     static_assert(!std::is_abstract_v<Control>, "a stand-in must be constructible");
     const QString objectName = QString::fromLatin1(name);

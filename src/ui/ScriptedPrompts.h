@@ -31,13 +31,13 @@ public:
         askedTexts.append(caption);
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
-    QString saveFileName(QWidget *parent, const QString &caption, const QString &directory,
-                         const QString &filter) override
+    QString saveFileName(
+        QWidget *parent, const QString &caption, const QString &directory, const QString &filter) override
     {
         return openFileName(parent, caption, directory, filter);
     }
     QString saveFileNameWithSuffix(QWidget *parent, const QString &caption, const QString &directory,
-                                   const QString &filter, const QString &defaultSuffix) override
+        const QString &filter, const QString &defaultSuffix) override
     {
         askedSuffixes.append(defaultSuffix);
         return openFileName(parent, caption, directory, filter);

@@ -32,7 +32,7 @@ QPixmap skinPixmap(const QString &path, const QSize &size, qreal devicePixelRati
 QIcon skinIcon(const QString &path)
 {
     QIcon icon;
-    for (int side : {16, 24, 32, 48})
+    for (int side : { 16, 24, 32, 48 })
         icon.addPixmap(skinPixmap(path, QSize(side, side)));
     return icon;
 }

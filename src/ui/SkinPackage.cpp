@@ -17,7 +17,8 @@ std::unique_ptr<zip_t, ZipArchiveCloser> openArchive(const QByteArray &bytes)
 {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t *source = zip_source_buffer_create(bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0, &error);
+    zip_source_t *source
+        = zip_source_buffer_create(bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0, &error);
     if (!source) {
         zip_error_fini(&error);
         return nullptr;

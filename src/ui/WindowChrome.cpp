@@ -29,9 +29,11 @@ class ChromeFilter : public QObject
 {
 public:
     ChromeFilter(QWidget *window, QWidget *header, bool resizable)
-        : QObject(window), m_window(window), m_header(header), m_resizable(resizable)
-    {
-    }
+        : QObject(window)
+        , m_window(window)
+        , m_header(header)
+        , m_resizable(resizable)
+    { }
 
     void updateMaximizeButtons()
     {
@@ -127,8 +129,7 @@ private:
 };
 
 // Caption buttons a window's layout may leave out.
-template<typename Action>
-void connectOptionalButton(QWidget *window, const char *name, Action action)
+template <typename Action> void connectOptionalButton(QWidget *window, const char *name, Action action)
 {
     if (auto *button = findControl<QAbstractButton>(window, QString::fromLatin1(name)))
         QObject::connect(button, &QAbstractButton::clicked, window, action);
@@ -142,7 +143,7 @@ void installWindowChrome(QWidget *window, bool resizable)
     // Without these a borderless window could be neither moved nor closed.
     QWidget *header = requireControl(window, "window_header");
     QObject::connect(requireControl<QToolButton>(window, "windowclosebtn"), &QToolButton::clicked, window,
-                     [window] { window->close(); });
+        [window] { window->close(); });
     auto *filter = new ChromeFilter(window, header, resizable);
     window->installEventFilter(filter);
     header->installEventFilter(filter);

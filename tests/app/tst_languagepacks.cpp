@@ -21,20 +21,55 @@ const QString english = QStringLiteral("english");
 // The texts program code shows, exactly as it names them; the message pack
 // of every language must hold these ids and no other.
 const QStringList messageSources = {
-    QStringLiteral("间隙纸"), QStringLiteral("黑标纸"), QStringLiteral("连续纸"), QStringLiteral("无动作"),
-    QStringLiteral("进纸"), QStringLiteral("感应器校正"), QStringLiteral("检测标签长度"), QStringLiteral("无"),
-    QStringLiteral("撕纸模式"), QStringLiteral("裁切模式"), QStringLiteral("剥离模式"), QStringLiteral("固定"),
-    QStringLiteral("自动"), QStringLiteral("普通"), QStringLiteral("特殊"), QStringLiteral("开"), QStringLiteral("关"),
-    QStringLiteral("连切不回退"), QStringLiteral("回退"), QStringLiteral("不回退"), QStringLiteral("白底黑字"),
-    QStringLiteral("黑底白字"), QStringLiteral("不支持网络升级"), QStringLiteral("载入文件失败"),
-    QStringLiteral("载入文件失败，文件大小为0."), QStringLiteral("正在重启打印机进入BOOT模式"),
-    QStringLiteral("打印机未能进入BOOT模式"), QStringLiteral("打印机已经重启，正在写入文件。"),
-    QStringLiteral("打开端口失败"), QStringLiteral("查询参数失败"), QStringLiteral("擦除空间失败"),
-    QStringLiteral("文件写入失败"), QStringLiteral("校验数据失败, 校验和错误。"), QStringLiteral("校验数据失败"),
-    QStringLiteral("升级成功，打印机正在重启。"), QStringLiteral("升级完成"), QStringLiteral("投射传感器"),
-    QStringLiteral("反射传感器"), QStringLiteral("辅助传感器"), QStringLiteral("未连接"), QStringLiteral("正常"),
-    QStringLiteral("开盖"), QStringLiteral("纸张错误"), QStringLiteral("无纸"), QStringLiteral("碳带错误"),
-    QStringLiteral("暂停"), QStringLiteral("打印中"), QStringLiteral("过热"), QStringLiteral("是否进入HEX模式"),
+    QStringLiteral("间隙纸"),
+    QStringLiteral("黑标纸"),
+    QStringLiteral("连续纸"),
+    QStringLiteral("无动作"),
+    QStringLiteral("进纸"),
+    QStringLiteral("感应器校正"),
+    QStringLiteral("检测标签长度"),
+    QStringLiteral("无"),
+    QStringLiteral("撕纸模式"),
+    QStringLiteral("裁切模式"),
+    QStringLiteral("剥离模式"),
+    QStringLiteral("固定"),
+    QStringLiteral("自动"),
+    QStringLiteral("普通"),
+    QStringLiteral("特殊"),
+    QStringLiteral("开"),
+    QStringLiteral("关"),
+    QStringLiteral("连切不回退"),
+    QStringLiteral("回退"),
+    QStringLiteral("不回退"),
+    QStringLiteral("白底黑字"),
+    QStringLiteral("黑底白字"),
+    QStringLiteral("不支持网络升级"),
+    QStringLiteral("载入文件失败"),
+    QStringLiteral("载入文件失败，文件大小为0."),
+    QStringLiteral("正在重启打印机进入BOOT模式"),
+    QStringLiteral("打印机未能进入BOOT模式"),
+    QStringLiteral("打印机已经重启，正在写入文件。"),
+    QStringLiteral("打开端口失败"),
+    QStringLiteral("查询参数失败"),
+    QStringLiteral("擦除空间失败"),
+    QStringLiteral("文件写入失败"),
+    QStringLiteral("校验数据失败, 校验和错误。"),
+    QStringLiteral("校验数据失败"),
+    QStringLiteral("升级成功，打印机正在重启。"),
+    QStringLiteral("升级完成"),
+    QStringLiteral("投射传感器"),
+    QStringLiteral("反射传感器"),
+    QStringLiteral("辅助传感器"),
+    QStringLiteral("未连接"),
+    QStringLiteral("正常"),
+    QStringLiteral("开盖"),
+    QStringLiteral("纸张错误"),
+    QStringLiteral("无纸"),
+    QStringLiteral("碳带错误"),
+    QStringLiteral("暂停"),
+    QStringLiteral("打印中"),
+    QStringLiteral("过热"),
+    QStringLiteral("是否进入HEX模式"),
     QStringLiteral("是否忽略 AUTO.BAS"),
 };
 
@@ -43,11 +78,11 @@ struct PackFile {
     QString error;
     QString rootName;
     QString entryName; // "Text" or "String"
-    QStringList ids;   // in file order, duplicates kept
+    QStringList ids; // in file order, duplicates kept
     std::map<QString, QHash<QString, QString>> entries;
 };
 
-const QStringList attributeNames = {QStringLiteral("text"), QStringLiteral("tooltip"), QStringLiteral("tipvalue")};
+const QStringList attributeNames = { QStringLiteral("text"), QStringLiteral("tooltip"), QStringLiteral("tipvalue") };
 
 PackFile readPackFile(const QByteArray &bytes)
 {
@@ -139,7 +174,8 @@ void TestLanguagePacks::everyLanguageHoldsTheEnglishFiles()
     QVERIFY(englishFiles.contains(QStringLiteral("stringresource.lng")));
     QVERIFY(englishFiles.contains(QStringLiteral("mainframe.lng")));
     for (auto it = folders.cbegin(); it != folders.cend(); ++it)
-        QVERIFY2(it.value() == englishFiles, qPrintable(it.key() + QStringLiteral(": ") + QStringList(it.value().values()).join(u',')));
+        QVERIFY2(it.value() == englishFiles,
+            qPrintable(it.key() + QStringLiteral(": ") + QStringList(it.value().values()).join(u',')));
 }
 
 void TestLanguagePacks::englishMessagesAreTheSourceTexts()
@@ -150,7 +186,8 @@ void TestLanguagePacks::englishMessagesAreTheSourceTexts()
     // The sources that look alike but differ: an ASCII comma and blank, a blank before AUTO.BAS.
     QVERIFY(file.ids.contains(QStringLiteral("校验数据失败") + QLatin1String(", ") + QStringLiteral("校验和错误。")));
     QVERIFY(file.ids.contains(QStringLiteral("是否忽略") + QLatin1String(" AUTO.BAS")));
-    const PackFile chinese = readPackFile(skin().read(packPath(QStringLiteral("chinesesimplified"), QStringLiteral("StringResource.lng"))));
+    const PackFile chinese = readPackFile(
+        skin().read(packPath(QStringLiteral("chinesesimplified"), QStringLiteral("StringResource.lng"))));
     for (const QString &source : messageSources)
         QCOMPARE(chinese.entries.at(source).value(QStringLiteral("text")), source);
 }
@@ -181,7 +218,8 @@ void TestLanguagePacks::everyPackMatchesTheEnglishPack()
     QCOMPARE(pack.entryName, reference.entryName);
 
     QCOMPARE(QSet<QString>(pack.ids.cbegin(), pack.ids.cend()).size(), pack.ids.size());
-    QCOMPARE(QSet<QString>(pack.ids.cbegin(), pack.ids.cend()), QSet<QString>(reference.ids.cbegin(), reference.ids.cend()));
+    QCOMPARE(
+        QSet<QString>(pack.ids.cbegin(), pack.ids.cend()), QSet<QString>(reference.ids.cbegin(), reference.ids.cend()));
 
     for (const auto &[id, englishAttributes] : reference.entries) {
         const QHash<QString, QString> &attributes = pack.entries.at(id);
@@ -191,7 +229,7 @@ void TestLanguagePacks::everyPackMatchesTheEnglishPack()
             if (!attribute.value().trimmed().isEmpty())
                 QVERIFY2(!translation.trimmed().isEmpty(), qPrintable(where + QStringLiteral(" is empty")));
             QVERIFY2(placeholders(translation) == placeholders(attribute.value()),
-                     qPrintable(where + QStringLiteral(": ") + translation));
+                qPrintable(where + QStringLiteral(": ") + translation));
         }
     }
 
@@ -201,8 +239,8 @@ void TestLanguagePacks::everyPackMatchesTheEnglishPack()
     } else {
         const WindowPack parsed = parseWindowPack(bytes);
         QCOMPARE(parsed.texts.size() + parsed.tooltips.size() + parsed.hints.size(),
-                 std::accumulate(pack.entries.cbegin(), pack.entries.cend(), qsizetype(0),
-                                 [](qsizetype sum, const auto &entry) { return sum + entry.second.size(); }));
+            std::accumulate(pack.entries.cbegin(), pack.entries.cend(), qsizetype(0),
+                [](qsizetype sum, const auto &entry) { return sum + entry.second.size(); }));
     }
 }
 
@@ -239,12 +277,13 @@ void TestLanguagePacks::translateFromAWorkerWhileTheLanguageChanges()
     while ((switches < 2000 || english < 100 || german < 100) && elapsed.elapsed() < 10000) {
         const bool toGerman = switches++ % 2 == 0;
         languages.select(toGerman ? QStringLiteral("Lang\\German") : QStringLiteral("Lang\\English"),
-                         toGerman ? QStringLiteral("German") : QStringLiteral("English"));
+            toGerman ? QStringLiteral("German") : QStringLiteral("English"));
     }
     stop = true;
     worker.join();
     QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(u'|')));
-    QVERIFY2(english >= 100 && german >= 100, qPrintable(QStringLiteral("%1 English, %2 German").arg(english).arg(german)));
+    QVERIFY2(
+        english >= 100 && german >= 100, qPrintable(QStringLiteral("%1 English, %2 German").arg(english).arg(german)));
 }
 
 QTEST_GUILESS_MAIN(TestLanguagePacks)

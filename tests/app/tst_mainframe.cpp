@@ -64,8 +64,7 @@ struct Shell {
     ~Shell() { app->shutDown(); }
 
     CMainFrame *frame() const { return app->mainFrame(); }
-    template<typename Control = QWidget>
-    Control *control(const QString &name) const
+    template <typename Control = QWidget> Control *control(const QString &name) const
     {
         return ui::findControl<Control>(frame(), name);
     }
@@ -78,7 +77,11 @@ struct Shell {
         return nullptr;
     }
     // Lets the queued window-init event run.
-    void settle() const { QTest::qWait(0); QCoreApplication::processEvents(); }
+    void settle() const
+    {
+        QTest::qWait(0);
+        QCoreApplication::processEvents();
+    }
 };
 
 } // namespace
@@ -119,16 +122,25 @@ void TestMainFrame::everyNamedControlExistsWithItsKind_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("kind");
-    const QList<std::pair<const char *, const char *>> controls{
-        {"window_header", "QFrame"},          {"window_icon", "QLabel"},
-        {"window_caption", "QLabel"},         {"window_version", "QLabel"},
-        {"windowminbtn", "QAbstractButton"},  {"windowmaxbtn", "QAbstractButton"},
-        {"windowrestorebtn", "QAbstractButton"}, {"windowclosebtn", "QAbstractButton"},
-        {"cb_port", "QComboBox"},             {"btn_set_port", "QPushButton"},
-        {"btn_select_language", "QPushButton"}, {"tabctrl_printer_options", "ui::TabButton"},
-        {"tabctrl_file_manager", "ui::TabButton"}, {"tabctrl_bit_font", "ui::TabButton"},
-        {"tabctrl_communication", "ui::TabButton"}, {"tab_main", "QStackedWidget"},
-        {"traffic_log", "QPlainTextEdit"},    {"window_bottom", "QFrame"},
+    const QList<std::pair<const char *, const char *>> controls {
+        { "window_header", "QFrame" },
+        { "window_icon", "QLabel" },
+        { "window_caption", "QLabel" },
+        { "window_version", "QLabel" },
+        { "windowminbtn", "QAbstractButton" },
+        { "windowmaxbtn", "QAbstractButton" },
+        { "windowrestorebtn", "QAbstractButton" },
+        { "windowclosebtn", "QAbstractButton" },
+        { "cb_port", "QComboBox" },
+        { "btn_set_port", "QPushButton" },
+        { "btn_select_language", "QPushButton" },
+        { "tabctrl_printer_options", "ui::TabButton" },
+        { "tabctrl_file_manager", "ui::TabButton" },
+        { "tabctrl_bit_font", "ui::TabButton" },
+        { "tabctrl_communication", "ui::TabButton" },
+        { "tab_main", "QStackedWidget" },
+        { "traffic_log", "QPlainTextEdit" },
+        { "window_bottom", "QFrame" },
     };
     for (const auto &[name, kind] : controls)
         QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(kind);
@@ -162,8 +174,9 @@ void TestMainFrame::windowShowsItsStartState()
     QStringList pages;
     for (int i = 0; i < stack->count(); ++i)
         pages.append(stack->widget(i)->objectName());
-    QCOMPARE(pages, (QStringList{QStringLiteral("FormPrinterOptions"), QStringLiteral("FormFileManager"),
-                                 QStringLiteral("FormBitFont"), QStringLiteral("FormCommunication")}));
+    QCOMPARE(pages,
+        (QStringList { QStringLiteral("FormPrinterOptions"), QStringLiteral("FormFileManager"),
+            QStringLiteral("FormBitFont"), QStringLiteral("FormCommunication") }));
     QCOMPARE(stack->currentIndex(), 0);
     QVERIFY(shell.control<QPushButton>(QStringLiteral("tabctrl_printer_options"))->isChecked());
     QCOMPARE(ui::controlText(shell.controlWithId(2)), QStringLiteral("通讯方式"));
@@ -174,11 +187,11 @@ void TestMainFrame::storedPortKindPreselectsTheSelector_data()
     QTest::addColumn<int>("portType");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QStringList>("openedAtStart");
-    QTest::newRow("USB") << 0 << "USB" << QStringList{QStringLiteral("usb")};
+    QTest::newRow("USB") << 0 << "USB" << QStringList { QStringLiteral("usb") };
     QTest::newRow("NET") << 1 << "NET" << QStringList();
-    QTest::newRow("COM") << 2 << "" << QStringList{QStringLiteral("usb")};
-    QTest::newRow("LPT") << 3 << "" << QStringList{QStringLiteral("usb")};
-    QTest::newRow("path") << 4 << "" << QStringList{QStringLiteral("usb")};
+    QTest::newRow("COM") << 2 << "" << QStringList { QStringLiteral("usb") };
+    QTest::newRow("LPT") << 3 << "" << QStringList { QStringLiteral("usb") };
+    QTest::newRow("path") << 4 << "" << QStringList { QStringLiteral("usb") };
 }
 
 void TestMainFrame::storedPortKindPreselectsTheSelector()
@@ -208,7 +221,7 @@ void TestMainFrame::setPortButtonOpensTheDialogOfTheSelectedData()
     shell.control<QComboBox>(QStringLiteral("cb_port"))->setCurrentIndex(selectorIndex);
     QVERIFY(shell.dialogs->opened.isEmpty());
     QTest::mouseClick(shell.control(QStringLiteral("btn_set_port")), Qt::LeftButton);
-    QCOMPARE(shell.dialogs->opened, QStringList{dialog});
+    QCOMPARE(shell.dialogs->opened, QStringList { dialog });
 }
 
 void TestMainFrame::confirmedNetDialogReopensThePort()
@@ -242,7 +255,7 @@ void TestMainFrame::deviceChangeOpensUsbDialogOnlyForUsb()
     shell.control<QComboBox>(QStringLiteral("cb_port"))->setCurrentIndex(0);
     shell.frame()->onDeviceChange();
     shell.frame()->onDeviceChange();
-    QCOMPARE(shell.dialogs->opened, (QStringList{QStringLiteral("usb"), QStringLiteral("usb")}));
+    QCOMPARE(shell.dialogs->opened, (QStringList { QStringLiteral("usb"), QStringLiteral("usb") }));
     // Choosing an entry alone stores nothing.
     QCOMPARE(shell.app->portSettings().kind, PortKind::Net);
 }
@@ -255,7 +268,7 @@ void TestMainFrame::deviceChangeWaitsForTheOpenDialog()
     shell.settle();
     shell.dialogs->opened.clear();
     QDialog busy(shell.frame());
-    QStringList openedWhileBusy{QStringLiteral("not run")};
+    QStringList openedWhileBusy { QStringLiteral("not run") };
     QTimer::singleShot(0, &busy, [&] {
         shell.frame()->onDeviceChange();
         shell.frame()->onDeviceChange();
@@ -265,9 +278,9 @@ void TestMainFrame::deviceChangeWaitsForTheOpenDialog()
     });
     QCOMPARE(busy.exec(), 1);
     QCOMPARE(openedWhileBusy, QStringList());
-    QTRY_COMPARE_WITH_TIMEOUT(shell.dialogs->opened, QStringList{QStringLiteral("usb")}, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(shell.dialogs->opened, QStringList { QStringLiteral("usb") }, 2000);
     QTest::qWait(10);
-    QCOMPARE(shell.dialogs->opened, QStringList{QStringLiteral("usb")});
+    QCOMPARE(shell.dialogs->opened, QStringList { QStringLiteral("usb") });
 }
 
 void TestMainFrame::tabButtonsShowTheirPages()
@@ -314,16 +327,18 @@ void TestMainFrame::choosingEnglishTranslatesOpenWindowsAtOnce()
     auto *chinese = ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_ChineseSimplified"));
     QVERIFY(chinese->isChecked());
     // Marking the current language is no choice: nothing was stored.
-    QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QStringLiteral("none")),
-             QStringLiteral("none"));
+    QCOMPARE(
+        shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QStringLiteral("none")),
+        QStringLiteral("none"));
 
     // A radio button takes clicks on its mark and text only.
     QTest::mouseClick(ui::findControl(&dialog, QStringLiteral("menu_lang_English")), Qt::LeftButton, {}, QPoint(8, 8));
     QCOMPARE(ui::controlText(interfaceLabel), QStringLiteral("Interface"));
     QCOMPARE(shell.control<QPushButton>(QStringLiteral("btn_set_port"))->text(), QStringLiteral("SET"));
-    QCOMPARE(shell.control<QPushButton>(QStringLiteral("tabctrl_communication"))->text(), QStringLiteral("Communication"));
+    QCOMPARE(
+        shell.control<QPushButton>(QStringLiteral("tabctrl_communication"))->text(), QStringLiteral("Communication"));
     QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QString()),
-             QStringLiteral("English"));
+        QStringLiteral("English"));
     QCOMPARE(LanguageManager::instance().currentFolder(), QStringLiteral("Lang\\English"));
     QCOMPARE(::translate(QStringLiteral("未连接")), QStringLiteral("Not connected"));
     QVERIFY(dialog.isVisible());
@@ -331,7 +346,7 @@ void TestMainFrame::choosingEnglishTranslatesOpenWindowsAtOnce()
     // A window built after the change takes the new language.
     std::unique_ptr<QWidget> later(ui::loadLayout(QStringLiteral("MainFrame.ui")));
     QCOMPARE(ui::findControl<QPushButton>(later.get(), QStringLiteral("btn_select_language"))->text(),
-             QStringLiteral("Language"));
+        QStringLiteral("Language"));
 }
 
 void TestMainFrame::everyLanguageHasAnOptionInItsOwnName()
@@ -341,7 +356,8 @@ void TestMainFrame::everyLanguageHasAnOptionInItsOwnName()
     QSet<QString> optionPacks;
     QSet<QString> shownNames;
     for (QRadioButton *option : dialog.findChildren<QRadioButton *>()) {
-        optionPacks.insert(option->objectName().mid(QString::fromLatin1(CDlgSoftLanguage::optionPrefix).size()).toLower());
+        optionPacks.insert(
+            option->objectName().mid(QString::fromLatin1(CDlgSoftLanguage::optionPrefix).size()).toLower());
         shownNames.insert(option->text());
     }
     QSet<QString> packFolders;
@@ -359,11 +375,21 @@ void TestMainFrame::choosingAnOptionTakesThePackOfItsName_data()
     QTest::addColumn<QString>("pack");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("interfaceCaption");
-    QTest::newRow("German") << "German" << "Deutsch" << "Schnittstelle";
-    QTest::newRow("French") << "French" << "Français" << "Interface";
-    QTest::newRow("Arabic") << "Arabic" << "العربية" << "الواجهة";
-    QTest::newRow("ChineseSimplified") << "ChineseSimplified" << "简体中文" << "通讯方式";
-    QTest::newRow("Japanese") << "Japanese" << "日本語" << "インターフェース";
+    QTest::newRow("German") << "German"
+                            << "Deutsch"
+                            << "Schnittstelle";
+    QTest::newRow("French") << "French"
+                            << "Français"
+                            << "Interface";
+    QTest::newRow("Arabic") << "Arabic"
+                            << "العربية"
+                            << "الواجهة";
+    QTest::newRow("ChineseSimplified") << "ChineseSimplified"
+                                       << "简体中文"
+                                       << "通讯方式";
+    QTest::newRow("Japanese") << "Japanese"
+                              << "日本語"
+                              << "インターフェース";
 }
 
 void TestMainFrame::choosingAnOptionTakesThePackOfItsName()
@@ -396,7 +422,7 @@ void TestMainFrame::startedInJapaneseCanLeaveAndReturn()
     ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_Japanese"))->setChecked(true);
     QCOMPARE(ui::controlText(shell.controlWithId(2)), QStringLiteral("インターフェース"));
     QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QString()),
-             QStringLiteral("Japanese"));
+        QStringLiteral("Japanese"));
 }
 
 void TestMainFrame::translate_data()
@@ -404,13 +430,27 @@ void TestMainFrame::translate_data()
     QTest::addColumn<QString>("pack");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("english") << "English" << "未连接" << "Not connected";
-    QTest::newRow("chinese simplified") << "ChineseSimplified" << "未连接" << "未连接";
-    QTest::newRow("missing pack") << "Klingon" << "未连接" << "未连接";
-    QTest::newRow("short source") << "English" << "校验数据失败" << "Data verification failed";
-    QTest::newRow("longer source") << "English" << "校验数据失败, 校验和错误。" << "Data verification failed, checksum error.";
-    QTest::newRow("ascii comma for full-width") << "English" << "载入文件失败,文件大小为0." << "载入文件失败,文件大小为0.";
-    QTest::newRow("full-width comma") << "English" << "载入文件失败，文件大小为0." << "Loading file failed, file size is 0.";
+    QTest::newRow("english") << "English"
+                             << "未连接"
+                             << "Not connected";
+    QTest::newRow("chinese simplified") << "ChineseSimplified"
+                                        << "未连接"
+                                        << "未连接";
+    QTest::newRow("missing pack") << "Klingon"
+                                  << "未连接"
+                                  << "未连接";
+    QTest::newRow("short source") << "English"
+                                  << "校验数据失败"
+                                  << "Data verification failed";
+    QTest::newRow("longer source") << "English"
+                                   << "校验数据失败, 校验和错误。"
+                                   << "Data verification failed, checksum error.";
+    QTest::newRow("ascii comma for full-width") << "English"
+                                                << "载入文件失败,文件大小为0."
+                                                << "载入文件失败,文件大小为0.";
+    QTest::newRow("full-width comma") << "English"
+                                      << "载入文件失败，文件大小为0."
+                                      << "Loading file failed, file size is 0.";
 }
 
 void TestMainFrame::translate()
@@ -445,7 +485,7 @@ void TestMainFrame::shutDownStoresThePortKindOfTheSettings()
         app.startUp();
         QVERIFY(QSettings(file, QSettings::IniFormat).allKeys().isEmpty());
         app.shutDown();
-        QCOMPARE(QSettings(file, QSettings::IniFormat).allKeys(), QStringList{QStringLiteral("Port/PortType")});
+        QCOMPARE(QSettings(file, QSettings::IniFormat).allKeys(), QStringList { QStringLiteral("Port/PortType") });
     }
     {
         CApp app(file);
@@ -466,9 +506,9 @@ void TestMainFrame::fontToolOptionShowsTheHiddenPage_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("requested");
-    QTest::newRow("no option") << QStringList{QStringLiteral("ostrel")} << false;
-    QTest::newRow("--font-tool") << QStringList{QStringLiteral("ostrel"), QStringLiteral("--font-tool")} << true;
-    QTest::newRow("unknown option") << QStringList{QStringLiteral("ostrel"), QStringLiteral("--fonts")} << false;
+    QTest::newRow("no option") << QStringList { QStringLiteral("ostrel") } << false;
+    QTest::newRow("--font-tool") << QStringList { QStringLiteral("ostrel"), QStringLiteral("--font-tool") } << true;
+    QTest::newRow("unknown option") << QStringList { QStringLiteral("ostrel"), QStringLiteral("--fonts") } << false;
 }
 
 // The bitmap font page has no visible tab button; the option is the way to it.
@@ -494,7 +534,7 @@ void TestMainFrame::fontToolOptionShowsTheHiddenPage()
 void TestMainFrame::screenshots_data()
 {
     QTest::addColumn<QString>("language");
-    for (const char *language : {"English", "ChineseSimplified", "German", "Russian", "Arabic"})
+    for (const char *language : { "English", "ChineseSimplified", "German", "Russian", "Arabic" })
         QTest::newRow(language) << QString::fromLatin1(language);
 }
 

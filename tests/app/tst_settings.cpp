@@ -83,12 +83,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("name");
-        QTest::newRow("pt_PT") << "pt_PT" << "Portuguese";
-        QTest::newRow("zh_CN") << "zh_CN" << "ChineseSimplified";
-        QTest::newRow("zh_TW") << "zh_TW" << "ChineseTraditional";
-        QTest::newRow("zh_HK") << "zh_HK" << "ChineseTraditional";
-        QTest::newRow("lt_LT") << "lt_LT" << "English";
-        QTest::newRow("C") << "C" << "English";
+        QTest::newRow("pt_PT") << "pt_PT"
+                               << "Portuguese";
+        QTest::newRow("zh_CN") << "zh_CN"
+                               << "ChineseSimplified";
+        QTest::newRow("zh_TW") << "zh_TW"
+                               << "ChineseTraditional";
+        QTest::newRow("zh_HK") << "zh_HK"
+                               << "ChineseTraditional";
+        QTest::newRow("lt_LT") << "lt_LT"
+                               << "English";
+        QTest::newRow("C") << "C"
+                           << "English";
     }
     void languageByLocale()
     {

@@ -20,11 +20,14 @@ constexpr TaskCode testTask = TaskCode::SendFile;
 const QString testSlot = QString::fromLatin1(jobs::worker::sendFile);
 
 struct TaskRegistration {
-    TaskRegistration(TaskCode code, CDlgProcess::JobFactory factory) : code(code)
+    TaskRegistration(TaskCode code, CDlgProcess::JobFactory factory)
+        : code(code)
     {
         CDlgProcess::registerTask(code, std::move(factory));
     }
-    explicit TaskRegistration(CDlgProcess::JobFactory factory) : TaskRegistration(testTask, std::move(factory)) {}
+    explicit TaskRegistration(CDlgProcess::JobFactory factory)
+        : TaskRegistration(testTask, std::move(factory))
+    { }
     ~TaskRegistration() { CDlgProcess::unregisterTask(code); }
     TaskCode code;
 };
@@ -76,7 +79,7 @@ void TestWorkers::dialogPollsTheJobsProgressWhileItRuns()
 {
     QSemaphore shown;
     QSemaphore full;
-    std::atomic<Qt::HANDLE> jobThread{nullptr};
+    std::atomic<Qt::HANDLE> jobThread { nullptr };
     TaskRegistration task([&](CDlgProcess &) {
         return jobs::makeJob([&](JobContext &context) {
             jobThread = QThread::currentThreadId();
@@ -123,11 +126,11 @@ void TestWorkers::typedResultArrivesOnTheWindowThreadBeforeTheClose()
     bool dialogStillOpen = false;
     TaskRegistration task([&](CDlgProcess &) {
         return jobs::makeJob([](JobContext &) { return 42; },
-                             [&](int result) {
-                                 received = result;
-                                 onWindowThread = QThread::currentThread() == qApp->thread();
-                                 dialogStillOpen = dialog.isVisible();
-                             });
+            [&](int result) {
+                received = result;
+                onWindowThread = QThread::currentThread() == qApp->thread();
+                dialogStillOpen = dialog.isVisible();
+            });
     });
     dialog.setTaskCode(testTask);
     QCOMPARE(dialog.exec(), 1);
@@ -156,7 +159,7 @@ void TestWorkers::jobReceivesTheDialogsInputsAndReachesTheCallersWindow()
     });
     CDlgProcess dialog(tab);
     dialog.setTaskCode(TaskCode::LoadProject);
-    dialog.setTexts({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    dialog.setTexts({ QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c") });
     QCOMPARE(dialog.exec(), 1);
     QCOMPARE(code, TaskCode::LoadProject);
     QCOMPARE(texts[2], QStringLiteral("c"));
@@ -189,9 +192,8 @@ void TestWorkers::taskWithoutJobDoesNotHang()
 void TestWorkers::userCannotCloseTheDialog()
 {
     QSemaphore release;
-    TaskRegistration task([&release](CDlgProcess &) {
-        return jobs::makeJob([&release](JobContext &) { release.tryAcquire(1, 5000); });
-    });
+    TaskRegistration task(
+        [&release](CDlgProcess &) { return jobs::makeJob([&release](JobContext &) { release.tryAcquire(1, 5000); }); });
     QWidget caller;
     CDlgProcess dialog(&caller);
     dialog.setTaskCode(testTask);
@@ -206,8 +208,8 @@ void TestWorkers::userCannotCloseTheDialog()
 
 void TestWorkers::dialogGoingAwayAsksTheJobToCancel()
 {
-    std::atomic<bool> started{false};
-    std::atomic<bool> sawCancel{false};
+    std::atomic<bool> started { false };
+    std::atomic<bool> sawCancel { false };
     TaskRegistration task([&](CDlgProcess &) {
         return jobs::makeJob([&](JobContext &context) {
             started = true;
@@ -237,7 +239,7 @@ void TestWorkers::secondStartWhileOneRunsIsRefused()
     QPushButton button(QStringLiteral("btn_upgrade"));
     const auto startUpgrade = [&] {
         return WorkerThread::startJob(slot, jobs::makeJob([&release](JobContext &) { release.tryAcquire(1, 5000); }),
-                                      std::make_shared<JobContext>());
+            std::make_shared<JobContext>());
     };
     connect(&button, &QPushButton::clicked, &button, [&] {
         if (WorkerThread *worker = startUpgrade()) {

@@ -50,9 +50,18 @@ QString rangesText(const BcfSummary &summary)
     return parts.join(QLatin1Char(' '));
 }
 
-quint16 u16(const QByteArray &bytes, qsizetype at) { return qFromLittleEndian<quint16>(bytes.constData() + at); }
-qint16 s16(const QByteArray &bytes, qsizetype at) { return qFromLittleEndian<qint16>(bytes.constData() + at); }
-quint32 u32(const QByteArray &bytes, qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); }
+quint16 u16(const QByteArray &bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(bytes.constData() + at);
+}
+qint16 s16(const QByteArray &bytes, qsizetype at)
+{
+    return qFromLittleEndian<qint16>(bytes.constData() + at);
+}
+quint32 u32(const QByteArray &bytes, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
 
 } // namespace
 
@@ -86,13 +95,13 @@ void TestBcf::ranges_data()
     QTest::addColumn<QString>("ranges");
     QTest::addColumn<int>("total");
 
-    const std::set<int> twoRuns = codes({{65, 70}, {80, 90}});
+    const std::set<int> twoRuns = codes({ { 65, 70 }, { 80, 90 } });
     QTest::newRow("gap 9 with nullCount 5") << twoRuns << 5 << "65-70 80-90" << 17;
     QTest::newRow("gap 9 with nullCount 10") << twoRuns << 10 << "65-90" << 26;
-    QTest::newRow("nullCount 0") << codes({{65, 66}, {68, 68}}) << 0 << "65-66 68-68" << 3;
-    QTest::newRow("nullCount 1 keeps one gap") << codes({{65, 66}, {68, 68}}) << 1 << "65-68" << 4;
-    QTest::newRow("single glyph") << codes({{65, 65}}) << 5 << "65-65" << 1;
-    QTest::newRow("valid up to the end") << codes({{120, 127}}) << 5 << "120-127" << 8;
+    QTest::newRow("nullCount 0") << codes({ { 65, 66 }, { 68, 68 } }) << 0 << "65-66 68-68" << 3;
+    QTest::newRow("nullCount 1 keeps one gap") << codes({ { 65, 66 }, { 68, 68 } }) << 1 << "65-68" << 4;
+    QTest::newRow("single glyph") << codes({ { 65, 65 } }) << 5 << "65-65" << 1;
+    QTest::newRow("valid up to the end") << codes({ { 120, 127 } }) << 5 << "120-127" << 8;
     QTest::newRow("no valid glyph") << std::set<int>() << 5 << "" << 0;
 }
 
@@ -126,7 +135,7 @@ void TestBcf::headerAndOffsets()
 {
     CFreeTypeFont font;
     font.pixelWidth = 24;
-    fillFont(font, 65, 74, codes({{65, 74}}), inkBitmap(8, 10));
+    fillFont(font, 65, 74, codes({ { 65, 74 } }), inkBitmap(8, 10));
     pugi::xml_document document;
     const QByteArray bytes = bcfBytes(font, 5, document);
 
@@ -154,20 +163,19 @@ void TestBcf::glyphRecords_data()
     QList<QPoint> full;
     for (int y = 0; y < 10; ++y) {
         for (int x = 0; x < 8; ++x) {
-            full.append({x, y});
+            full.append({ x, y });
         }
     }
-    QTest::newRow("no ink") << QSize(8, 10) << QList<QPoint>{} << QVariant() << QVariant()
-                            << QList<int>{0, 0, 8, 1, 3} << QByteArray("000000");
-    QTest::newRow("8 x 10 of ink") << QSize(8, 10) << full << QVariant() << QVariant()
-                                   << QList<int>{0, 0, 8, 8, 12} << QByteArray("ffffffffffffffffffff0000");
-    QTest::newRow("ink box inside the cell") << QSize(12, 18) << QList<QPoint>{{3, 4}, {9, 6}} << QVariant(3)
-                                             << QVariant(10) << QList<int>{3, 4, 12, 7, 3}
-                                             << QByteArray("800002");
-    QTest::newRow("bitmap_left -2") << QSize(9, 18) << QList<QPoint>{{0, 5}} << QVariant(-2) << QVariant(9)
-                                    << QList<int>{-2, 5, 0, 1, 3} << QByteArray("800000");
-    QTest::newRow("above the ascender") << QSize(9, 18) << QList<QPoint>{{1, 0}} << QVariant(1) << QVariant(16)
-                                        << QList<int>{1, -2, 9, 1, 3} << QByteArray("800000");
+    QTest::newRow("no ink") << QSize(8, 10) << QList<QPoint> {} << QVariant() << QVariant()
+                            << QList<int> { 0, 0, 8, 1, 3 } << QByteArray("000000");
+    QTest::newRow("8 x 10 of ink") << QSize(8, 10) << full << QVariant() << QVariant() << QList<int> { 0, 0, 8, 8, 12 }
+                                   << QByteArray("ffffffffffffffffffff0000");
+    QTest::newRow("ink box inside the cell") << QSize(12, 18) << QList<QPoint> { { 3, 4 }, { 9, 6 } } << QVariant(3)
+                                             << QVariant(10) << QList<int> { 3, 4, 12, 7, 3 } << QByteArray("800002");
+    QTest::newRow("bitmap_left -2") << QSize(9, 18) << QList<QPoint> { { 0, 5 } } << QVariant(-2) << QVariant(9)
+                                    << QList<int> { -2, 5, 0, 1, 3 } << QByteArray("800000");
+    QTest::newRow("above the ascender") << QSize(9, 18) << QList<QPoint> { { 1, 0 } } << QVariant(1) << QVariant(16)
+                                        << QList<int> { 1, -2, 9, 1, 3 } << QByteArray("800000");
 }
 
 void TestBcf::glyphRecords()
@@ -185,7 +193,7 @@ void TestBcf::glyphRecords()
         cell.setPixel(p.x(), p.y(), true);
     }
     CFreeTypeFont font;
-    fillFont(font, 65, 65, {65}, cell);
+    fillFont(font, 65, 65, { 65 }, cell);
     pugi::xml_node glyph = font.glyphList().child("glyph");
     if (bitmapLeft.isValid()) {
         fontdoc::appendInt(glyph, "bitmap_left", bitmapLeft.toInt());
@@ -194,7 +202,7 @@ void TestBcf::glyphRecords()
     pugi::xml_document document;
     const QByteArray bytes = bcfBytes(font, 5, document);
     QCOMPARE(bytes.size(), 12 + 4 + 16 + data.size() / 2);
-    const QList<int> written{s16(bytes, 16), s16(bytes, 18), s16(bytes, 20), s16(bytes, 22), u16(bytes, 24)};
+    const QList<int> written { s16(bytes, 16), s16(bytes, 18), s16(bytes, 20), s16(bytes, 22), u16(bytes, 24) };
     QCOMPARE(written, entry);
     QCOMPARE(u32(bytes, 28), 12u + 4 + 8);
     QCOMPARE(bytes.mid(32).toHex(), data);
@@ -211,10 +219,11 @@ void TestBcf::limitsAreRefused_data()
     QTest::addColumn<qint64>("limit");
     QTest::addColumn<QString>("logStart");
 
-    QTest::newRow("bitmap of 65536 bytes") << QSize(1024, 512) << maxBcfBytes
-                                           << "BCF not built: the bitmap of character 65 has 65536 bytes";
+    QTest::newRow("bitmap of 65536 bytes")
+        << QSize(1024, 512) << maxBcfBytes << "BCF not built: the bitmap of character 65 has 65536 bytes";
     QTest::newRow("bitmap of 65535 bytes fits") << QSize(8, 65535) << maxBcfBytes << "";
-    QTest::newRow("buffer limit") << QSize(8, 10) << qint64(12 + 4 + 16 * 3 + 12 * 2) << "BCF not built: the font needs more than 88 bytes.";
+    QTest::newRow("buffer limit") << QSize(8, 10) << qint64(12 + 4 + 16 * 3 + 12 * 2)
+                                  << "BCF not built: the font needs more than 88 bytes.";
 }
 
 void TestBcf::limitsAreRefused()
@@ -224,7 +233,7 @@ void TestBcf::limitsAreRefused()
     QFETCH(QString, logStart);
 
     CFreeTypeFont font;
-    fillFont(font, 65, 67, codes({{65, 67}}), inkBitmap(cellSize.width(), cellSize.height()));
+    fillFont(font, 65, 67, codes({ { 65, 67 } }), inkBitmap(cellSize.width(), cellSize.height()));
     pugi::xml_document document;
     buildBcfDocument(font, document, 5, BcfGlyphCopy::RecordOnly);
     TrafficLogRecorder log;
@@ -253,24 +262,23 @@ void TestBcf::exportWithoutValidGlyphs()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll().toHex(' '), QByteArray("02 02 02 01 12 00 0e 00 00 00 00 00"));
     QCOMPARE(summary.rangeCount, 0);
-    QCOMPARE(exportReportText(summary),
-             QStringLiteral("导出成功，区间数量=0，字符总数=0，有效字符=0。\r\n所有区间: "));
+    QCOMPARE(exportReportText(summary), QStringLiteral("导出成功，区间数量=0，字符总数=0，有效字符=0。\r\n所有区间: "));
 }
 
 void TestBcf::exportReportsAndWrites()
 {
     CFreeTypeFont font;
-    fillFont(font, 0, 127, codes({{65, 70}, {80, 90}}), inkBitmap(8, 10));
+    fillFont(font, 0, 127, codes({ { 65, 70 }, { 80, 90 } }), inkBitmap(8, 10));
     font.bcfPath = m_dir.filePath(QStringLiteral("two.bcf"));
     BcfSummary summary;
     QVERIFY(exportBcf(font, 5, summary));
     QCOMPARE(QFile(font.bcfPath).size(), qint64(12 + 8 + 17 * 16 + 17 * 12));
     QCOMPARE(exportReportText(summary),
-             QStringLiteral("导出成功，区间数量=2，字符总数=17，有效字符=17。\r\n所有区间: (65, 70) (80, 90) "));
+        QStringLiteral("导出成功，区间数量=2，字符总数=17，有效字符=17。\r\n所有区间: (65, 70) (80, 90) "));
     // A language pack's text fills its "%d" in order and is never a format.
     const TranslateText pack = [](const QString &source) {
         return source.startsWith(QStringLiteral("导出成功")) ? QStringLiteral("%s ok %d/%d/%d %n\r\n")
-                                                         : QStringLiteral("ranges: ");
+                                                             : QStringLiteral("ranges: ");
     };
     QCOMPARE(exportReportText(summary, pack), QStringLiteral("%s ok 2/17/17 %n\r\nranges: (65, 70) (80, 90) "));
 
@@ -297,7 +305,7 @@ void TestBcf::downloadBytes()
 
     // Three 8 x 10 glyphs of ink: 12 + 4 + 3 x 16 + 3 x 12 = 100 bytes.
     CFreeTypeFont font;
-    fillFont(font, 65, 67, codes({{65, 67}}), inkBitmap(8, 10));
+    fillFont(font, 65, 67, codes({ { 65, 67 } }), inkBitmap(8, 10));
     font.fontName = QStringLiteral("MY FONT");
     font.memoryPlace = place;
     pugi::xml_document document;
@@ -326,8 +334,8 @@ void TestBcf::downloadRefusals_data()
     // The name goes unquoted into "DOWNLOAD F,<name>,<size>,": a comma or a line break breaks the framing.
     QTest::newRow("comma in the name") << true << "MY,FONT" << int(DownloadResult::BadName)
                                        << "font name has a comma or a line break: MY,FONT";
-    QTest::newRow("line break in the name") << true << "MY\r\nFONT" << int(DownloadResult::BadName)
-                                            << "font name has a comma or a line break: MY FONT";
+    QTest::newRow("line break in the name")
+        << true << "MY\r\nFONT" << int(DownloadResult::BadName) << "font name has a comma or a line break: MY FONT";
 }
 
 void TestBcf::downloadRefusals()
@@ -338,7 +346,7 @@ void TestBcf::downloadRefusals()
     QFETCH(QString, logLine);
 
     CFreeTypeFont font;
-    fillFont(font, 65, 67, withGlyphs ? codes({{65, 67}}) : std::set<int>(), inkBitmap(8, 10));
+    fillFont(font, 65, 67, withGlyphs ? codes({ { 65, 67 } }) : std::set<int>(), inkBitmap(8, 10));
     font.fontName = name;
     font.memoryPlace = QStringLiteral("DRAM");
     ScriptedPort port;
@@ -346,7 +354,7 @@ void TestBcf::downloadRefusals()
     TrafficLogRecorder log;
     QCOMPARE(int(downloadFont(port, font, 5, progress)), result);
     QVERIFY(port.writes().isEmpty());
-    QCOMPARE(log.lines(), QStringList{logLine});
+    QCOMPARE(log.lines(), QStringList { logLine });
 }
 
 QTEST_GUILESS_MAIN(TestBcf)

@@ -61,7 +61,9 @@ void TestFontDocument::documentsFromBeforeTheArena()
     };
     auto before = std::make_unique<pugi::xml_document>();
     build(*before, "n");
-    { const docmemory::Scope installs; }
+    {
+        const docmemory::Scope installs;
+    }
     auto outside = std::make_unique<pugi::xml_document>();
     build(*outside, "n");
     QCOMPARE(docmemory::blockBytes(), size_t(0));
@@ -237,7 +239,7 @@ void TestFontDocument::badProjectKeepsFont()
     QCOMPARE(font.fields().name, QStringLiteral("DejaVu Sans"));
     QCOMPARE(log.lines().size(), 1);
     QVERIFY2(log.lines().first().startsWith(QStringLiteral("Project not loaded, the current font is kept: ")),
-             qPrintable(log.lines().first()));
+        qPrintable(log.lines().first()));
 }
 
 void TestFontDocument::failedSaveIsReported()
@@ -266,7 +268,7 @@ void TestFontDocument::historyLookupAndReset()
     CFreeTypeFont font;
     QVERIFY(!font.findHistoryGlyph(65));
     pugi::xml_node history = font.historyDocument.append_child("History");
-    for (int code : {66, 65, 65}) {
+    for (int code : { 66, 65, 65 }) {
         history.append_child("Glyph").append_attribute("charcode").set_value(code);
     }
     QCOMPARE(font.findHistoryGlyph(65), history.child("Glyph").next_sibling());

@@ -27,14 +27,15 @@ void TestGlyphBitmap::layout_data()
     QTest::addColumn<int>("pitch");
     QTest::addColumn<QByteArray>("hex");
 
-    QTest::newRow("9 x 2, pixel (8, 0)") << 9 << 2 << QList<QPoint>{{8, 0}} << 2 << QByteArray("00800000");
+    QTest::newRow("9 x 2, pixel (8, 0)") << 9 << 2 << QList<QPoint> { { 8, 0 } } << 2 << QByteArray("00800000");
     QList<QPoint> all;
     for (int x = 0; x < 8; ++x) {
-        all.append({x, 0});
+        all.append({ x, 0 });
     }
     QTest::newRow("8 x 1 all ink") << 8 << 1 << all << 1 << QByteArray("ff");
-    QTest::newRow("17 x 1, pixels 0 and 16") << 17 << 1 << QList<QPoint>{{0, 0}, {16, 0}} << 3 << QByteArray("800080");
-    QTest::newRow("empty") << 0 << 5 << QList<QPoint>{} << 0 << QByteArray("");
+    QTest::newRow("17 x 1, pixels 0 and 16")
+        << 17 << 1 << QList<QPoint> { { 0, 0 }, { 16, 0 } } << 3 << QByteArray("800080");
+    QTest::newRow("empty") << 0 << 5 << QList<QPoint> {} << 0 << QByteArray("");
 }
 
 void TestGlyphBitmap::layout()
@@ -69,18 +70,18 @@ void TestGlyphBitmap::cropToInk_data()
 
     QTest::addColumn<QByteArray>("loaded"); // hex of the source bytes, when not built from ink
 
-    QTest::newRow("no ink") << 16 << 16 << QList<QPoint>{} << QSize(1, 1) << QPoint(0, 0) << QByteArray("00")
+    QTest::newRow("no ink") << 16 << 16 << QList<QPoint> {} << QSize(1, 1) << QPoint(0, 0) << QByteArray("00")
                             << QByteArray();
-    QTest::newRow("empty image") << 0 << 0 << QList<QPoint>{} << QSize(1, 1) << QPoint(0, 0) << QByteArray("00")
+    QTest::newRow("empty image") << 0 << 0 << QList<QPoint> {} << QSize(1, 1) << QPoint(0, 0) << QByteArray("00")
                                  << QByteArray();
-    QTest::newRow("single pixel (3, 5)") << 16 << 16 << QList<QPoint>{{3, 5}} << QSize(1, 1) << QPoint(3, 5)
+    QTest::newRow("single pixel (3, 5)") << 16 << 16 << QList<QPoint> { { 3, 5 } } << QSize(1, 1) << QPoint(3, 5)
                                          << QByteArray("80") << QByteArray();
-    QTest::newRow("two corners") << 16 << 8 << QList<QPoint>{{2, 1}, {9, 3}} << QSize(8, 3) << QPoint(2, 1)
+    QTest::newRow("two corners") << 16 << 8 << QList<QPoint> { { 2, 1 }, { 9, 3 } } << QSize(8, 3) << QPoint(2, 1)
                                  << QByteArray("800001") << QByteArray();
-    QTest::newRow("ink across a byte edge") << 12 << 2 << QList<QPoint>{{7, 1}, {8, 0}} << QSize(2, 2) << QPoint(7, 0)
-                                            << QByteArray("4080") << QByteArray();
+    QTest::newRow("ink across a byte edge") << 12 << 2 << QList<QPoint> { { 7, 1 }, { 8, 0 } } << QSize(2, 2)
+                                            << QPoint(7, 0) << QByteArray("4080") << QByteArray();
     // A loaded 9 x 3 cell with set bits past its width: they are not ink.
-    QTest::newRow("bits past the width") << 9 << 3 << QList<QPoint>{} << QSize(1, 1) << QPoint(0, 1)
+    QTest::newRow("bits past the width") << 9 << 3 << QList<QPoint> {} << QSize(1, 1) << QPoint(0, 1)
                                          << QByteArray("80") << QByteArray("007f807f007f");
 }
 

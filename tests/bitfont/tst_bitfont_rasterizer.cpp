@@ -20,7 +20,7 @@ QRect inkBox(const GlyphBitmap &cell)
     if (cropped.bitmap.bytes() == QByteArray(1, '\0')) {
         return {};
     }
-    return {cropped.left, cropped.top, cropped.bitmap.width(), cropped.bitmap.height()};
+    return { cropped.left, cropped.top, cropped.bitmap.width(), cropped.bitmap.height() };
 }
 
 std::vector<pugi::xml_node> glyphsByCode(const CFreeTypeFont &font)
@@ -32,7 +32,10 @@ std::vector<pugi::xml_node> glyphsByCode(const CFreeTypeFont &font)
     return glyphs;
 }
 
-int metric(pugi::xml_node glyph, const char *name) { return glyph.child("metrics").child(name).text().as_int(); }
+int metric(pugi::xml_node glyph, const char *name)
+{
+    return glyph.child("metrics").child(name).text().as_int();
+}
 
 // Element paths in document order, each attribute after "@"; the glyph list's
 // own children are left out.
@@ -101,8 +104,7 @@ void TestRasterizer::outlineCell_data()
     QTest::newRow("left of the origin") << 9L * 64 << -1 << 12 << QSize(5, 3) << QSize(9, 18) << QRect(0, 2, 5, 3);
     QTest::newRow("above the ascender") << 9L * 64 << 1 << 16 << QSize(5, 3) << QSize(9, 18) << QRect(1, 0, 5, 3);
     QTest::newRow("no advance") << 0L << 2 << 12 << QSize(5, 3) << QSize(5, 18) << QRect(2, 2, 3, 3);
-    QTest::newRow("image past the cell") << 4L * 64 + 63 << 1 << 3 << QSize(6, 9) << QSize(4, 18)
-                                         << QRect(1, 11, 3, 7);
+    QTest::newRow("image past the cell") << 4L * 64 + 63 << 1 << 3 << QSize(6, 9) << QSize(4, 18) << QRect(1, 11, 3, 7);
 }
 
 void TestRasterizer::outlineCell()
@@ -140,7 +142,8 @@ void TestRasterizer::outlineDocumentLayout()
         "size size/face size/generic size/metrics size/metrics/x_ppem size/metrics/y_ppem size/metrics/x_scale "
         "size/metrics/y_scale size/metrics/ascender@px size/metrics/descender@px size/metrics/height@px "
         "size/metrics/max_advance@px size/internal charmap charmap/face charmap/encoding charmap/platform_id "
-        "charmap/encoding_id glyph").split(QLatin1Char(' '));
+        "charmap/encoding_id glyph")
+                                   .split(QLatin1Char(' '));
     QCOMPARE(layoutOf(m_outline.face()), header);
 
     const QStringList glyph = QStringLiteral(
@@ -150,8 +153,9 @@ void TestRasterizer::outlineDocumentLayout()
         "bitmap/rows bitmap/width bitmap/pitch bitmap/buffer bitmap/num_grays bitmap/pixel_mode "
         "bitmap/palette_mode bitmap/palette bitmap_left bitmap_top outline num_subglyphs subglyphs control_data "
         "control_len lsb_delta rsb_delta other internal BitFont BitFont/valid BitFont/buffer BitFont/width "
-        "BitFont/height BitFont/pitch").split(QLatin1Char(' '));
-    for (int code : {0x41, 0x4E00}) {
+        "BitFont/height BitFont/pitch")
+                                  .split(QLatin1Char(' '));
+    for (int code : { 0x41, 0x4E00 }) {
         QCOMPARE(layoutOf(m_glyphs[size_t(code)]), glyph);
     }
     QCOMPARE(QString::fromUtf8(m_glyphs['A'].first_attribute().name()), QStringLiteral("charcode"));
@@ -218,7 +222,7 @@ void TestRasterizer::outlineMissingCharacter()
     QVERIFY(inkBox(cell.cell).isValid());
     QCOMPARE(cell.cell, fontdoc::readBitFont(m_glyphs[0xFFFF]).cell);
     QCOMPARE(QByteArray(cjk.child("bitmap").child("buffer").text().get()),
-             QByteArray(m_glyphs[0xFFFF].child("bitmap").child("buffer").text().get()));
+        QByteArray(m_glyphs[0xFFFF].child("bitmap").child("buffer").text().get()));
 }
 
 void TestRasterizer::outlineOffsetsLeftOfOrigin()
@@ -240,7 +244,8 @@ void TestRasterizer::outlineOffsetsLeftOfOrigin()
     buildBcfDocument(m_outline, bcf, 5);
     const QString code = QString::number(found.attribute("charcode").as_int());
     const pugi::xml_node copy = bcf.child("BCF").find_node([&code](pugi::xml_node node) {
-        return QLatin1String(node.name()) == QLatin1String("glyph") && code == QLatin1String(node.attribute("charcode").value());
+        return QLatin1String(node.name()) == QLatin1String("glyph")
+            && code == QLatin1String(node.attribute("charcode").value());
     });
     QVERIFY(copy);
     QCOMPARE(copy.child("BitFont2").child("left").text().as_int(), bitmapLeft);
@@ -295,17 +300,20 @@ void TestRasterizer::systemFont()
     const int cellWidth = int(font.fields().width);
     const int cellHeight = int(font.fields().height);
     QVERIFY(cellWidth > 0 && cellHeight >= 16);
-    QCOMPARE(layoutOf(font.face()), QStringLiteral("family_name size size/metrics size/metrics/x_ppem "
-                                                   "size/metrics/y_ppem glyph").split(QLatin1Char(' ')));
+    QCOMPARE(layoutOf(font.face()),
+        QStringLiteral("family_name size size/metrics size/metrics/x_ppem "
+                       "size/metrics/y_ppem glyph")
+            .split(QLatin1Char(' ')));
     const std::vector<pugi::xml_node> glyphs = glyphsByCode(font);
     const QStringList record = QStringLiteral("BitFont BitFont/valid BitFont/buffer BitFont/width BitFont/height "
-                                              "BitFont/pitch").split(QLatin1Char(' '));
+                                              "BitFont/pitch")
+                                   .split(QLatin1Char(' '));
     QCOMPARE(layoutOf(glyphs[0x0A]), record);
-    QCOMPARE(layoutOf(glyphs['A']), QStringList{QStringLiteral("glyph_index")} + record);
+    QCOMPARE(layoutOf(glyphs['A']), QStringList { QStringLiteral("glyph_index") } + record);
     QCOMPARE(std::count_if(glyphs.begin(), glyphs.end(), [](pugi::xml_node g) { return bool(g); }), 65536L);
 
     // Not printable, and not in the font (wqy-zenhei, installed, must not fill in): the blank record.
-    for (int code : {0x0A, 0x4E00}) {
+    for (int code : { 0x0A, 0x4E00 }) {
         const pugi::xml_node glyph = glyphs[size_t(code)];
         const fontdoc::BitFontRecord record = fontdoc::readBitFont(glyph);
         QVERIFY2(!record.valid, qPrintable(QString::number(code, 16)));

@@ -28,7 +28,7 @@ PortSettings pathPort(const QString &path, const QString &pipe = {})
 speed_t lineSpeed(const QString &devicePath)
 {
     const int fd = ::open(QFile::encodeName(devicePath).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    termios tio{};
+    termios tio {};
     const bool read = fd >= 0 && ::tcgetattr(fd, &tio) == 0;
     if (fd >= 0)
         ::close(fd);
@@ -53,19 +53,22 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("lines");
         const QVariant none;
         QTest::newRow("command written") << true << QByteArray("SELFTEST\r\n") << QVariant(10) << 10
-                                         << QStringList{"Write: SELFTEST[CRLF]( Hex: 53 45 4C 46 54 45 53 54 0D 0A  )"};
-        QTest::newRow("nothing written") << true << QByteArray() << QVariant(0) << 0 << QStringList{"Write: ( Hex:  )"};
+                                         << QStringList {
+                                                "Write: SELFTEST[CRLF]( Hex: 53 45 4C 46 54 45 53 54 0D 0A  )"
+                                            };
+        QTest::newRow("nothing written") << true << QByteArray() << QVariant(0) << 0
+                                         << QStringList { "Write: ( Hex:  )" };
         QTest::newRow("write took no place") << true << QByteArray("\x1b!?") << none << 0 << QStringList();
         QTest::newRow("failed send") << true << QByteArray("AB") << QVariant(0) << 0
-                                     << QStringList{"Write failed: AB( Hex: 41 42  )"};
+                                     << QStringList { "Write failed: AB( Hex: 41 42  )" };
         QTest::newRow("short write") << true << QByteArray("AB") << QVariant(1) << 1
-                                     << QStringList{"Write failed: AB( Hex: 41 42  )"};
+                                     << QStringList { "Write failed: AB( Hex: 41 42  )" };
         QTest::newRow("reply read") << false << QByteArray("OK\r\n") << none << 4
-                                    << QStringList{"Read: OK[CRLF]( Hex: 4F 4B 0D 0A  )"};
+                                    << QStringList { "Read: OK[CRLF]( Hex: 4F 4B 0D 0A  )" };
         QTest::newRow("read timed out") << false << QByteArray() << none << 0 << QStringList();
-        QTest::newRow("peer closed") << false << QByteArray() << QVariant(0) << 0 << QStringList{"Read: ( Hex:  )"};
-        QTest::newRow("connection error") << false << QByteArray() << QVariant(-1) << -1
-                                          << QStringList{"Read: ( Hex:  )"};
+        QTest::newRow("peer closed") << false << QByteArray() << QVariant(0) << 0 << QStringList { "Read: ( Hex:  )" };
+        QTest::newRow("connection error")
+            << false << QByteArray() << QVariant(-1) << -1 << QStringList { "Read: ( Hex:  )" };
     }
     void logsWhatTheTransportMoved()
     {
@@ -81,7 +84,7 @@ private Q_SLOTS:
         if (write) {
             line.setWriteResult(transportResult);
             QTEST(port.Write(bytes.constData(), qint32(bytes.size())), "result");
-            QCOMPARE(line.writeTimeouts(), QList<int>{CDeviceInterface::writeTimeoutMs});
+            QCOMPARE(line.writeTimeouts(), QList<int> { CDeviceInterface::writeTimeoutMs });
         } else {
             if (bytes.isEmpty())
                 line.queueResult(transportResult);
@@ -90,8 +93,8 @@ private Q_SLOTS:
             char buffer[16] = {};
             QTEST(port.Read(buffer, sizeof buffer, 750), "result");
             QCOMPARE(QByteArray(buffer, bytes.size()), bytes);
-            QCOMPARE(line.readCapacities(), QList<qint32>{16});
-            QCOMPARE(line.readWaits(), QList<int>{750});
+            QCOMPARE(line.readCapacities(), QList<qint32> { 16 });
+            QCOMPARE(line.readWaits(), QList<int> { 750 });
         }
         QTEST(log.lines(), "lines");
     }
@@ -121,10 +124,10 @@ private Q_SLOTS:
         line.queueRead("\x05");
         TrafficLogRecorder log;
         QCOMPARE(port.DiscardInput(), 6);
-        QCOMPARE(log.lines(), QStringList{"Dropped: ( Hex: 32 30 33 0D 0A 05  )"});
+        QCOMPARE(log.lines(), QStringList { "Dropped: ( Hex: 32 30 33 0D 0A 05  )" });
         const QList<int> waits = line.readWaits().mid(1);
         QCOMPARE(waits.size(), 3); // two with bytes, one that found nothing
-        QCOMPARE(waits.mid(1), (QList<int>{0, 0}));
+        QCOMPARE(waits.mid(1), (QList<int> { 0, 0 }));
         if (missedRead)
             QVERIFY(waits[0] > CDeviceInterface::lateReplyMs / 2 && waits[0] <= CDeviceInterface::lateReplyMs);
         else
@@ -173,7 +176,7 @@ private Q_SLOTS:
         QCOMPARE(path.opens().size(), 1);
 
         port.Close();
-        for (const FakeTransport *line : {&usb, &net, &com, &path})
+        for (const FakeTransport *line : { &usb, &net, &com, &path })
             QCOMPARE(line->closes(), 1);
         QVERIFY(!com.isOpen());
     }
@@ -198,9 +201,9 @@ private Q_SLOTS:
         qint32 askedFor = 0;
         CDeviceInterface port;
         port.setTransport(PortKind::Com, std::make_unique<SerialTransport>(mode, [&](qint32 comNumber) {
-                              askedFor = comNumber;
-                              return line.devicePath();
-                          }));
+            askedFor = comNumber;
+            return line.devicePath();
+        }));
         PortSettings serial;
         serial.kind = PortKind::Com;
         serial.comNumber = 3;
@@ -228,8 +231,9 @@ private Q_SLOTS:
         char reply[16];
         QCOMPARE(port.Read(reply, sizeof reply, 1000), 4);
         QCOMPARE(QByteArray(reply, 4), QByteArray("OK\r\n"));
-        QTRY_COMPARE(log.lines(), QStringList({"Write: SELFTEST[CRLF]( Hex: 53 45 4C 46 54 45 53 54 0D 0A  )",
-                                               "Read: OK[CRLF]( Hex: 4F 4B 0D 0A  )"}));
+        QTRY_COMPARE(log.lines(),
+            QStringList({ "Write: SELFTEST[CRLF]( Hex: 53 45 4C 46 54 45 53 54 0D 0A  )",
+                "Read: OK[CRLF]( Hex: 4F 4B 0D 0A  )" }));
         port.Close();
         QVERIFY(!port.IsOpen());
         QCOMPARE(port.Write("X", 1), 0);
@@ -350,7 +354,7 @@ private Q_SLOTS:
         char byte = 0;
         TrafficLogRecorder log;
         QCOMPARE(port.Read(&byte, 1, 5000), 0);
-        QCOMPARE(log.lines(), QStringList{"Read: ( Hex:  )"});
+        QCOMPARE(log.lines(), QStringList { "Read: ( Hex:  )" });
         port.Close();
     }
 
@@ -376,7 +380,7 @@ private Q_SLOTS:
         clock.restart();
         QCOMPARE(transport.read(buffer, sizeof buffer, 5000), TransferResult(0));
         QVERIFY2(clock.elapsed() >= TcpTransport::readWaitMs - 10 && clock.elapsed() < 3000,
-                 QByteArray::number(clock.elapsed()));
+            QByteArray::number(clock.elapsed()));
 
         transport.close();
         QVERIFY(!transport.isOpen());

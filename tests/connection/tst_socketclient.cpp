@@ -32,7 +32,7 @@ private Q_SLOTS:
         char reply[64];
         QCOMPARE(client.Receive(reply, sizeof reply, 1000), 6);
         QCOMPARE(QByteArray(reply, 6), QByteArray("PONG\r\n"));
-        QTRY_COMPARE(log.lines(), QStringList{"127.0.0.1 connected."});
+        QTRY_COMPARE(log.lines(), QStringList { "127.0.0.1 connected." });
 
         // The same endpoint again keeps the connection.
         QVERIFY(client.Connect(loopback, server.port(), true, true));
@@ -104,7 +104,7 @@ private Q_SLOTS:
         CDeviceSocket client;
         QVERIFY(client.Connect(loopback, server.port(), autoReconnect, false));
         QVERIFY(server.accept());
-        QTRY_COMPARE(log.lines(), QStringList{"127.0.0.1 connected."});
+        QTRY_COMPARE(log.lines(), QStringList { "127.0.0.1 connected." });
 
         server.closePeer();
         if (bySend) {
@@ -118,7 +118,7 @@ private Q_SLOTS:
             QCOMPARE(client.Receive(buffer, sizeof buffer, 1000), 0);
         }
         QVERIFY(!client.IsConnected());
-        QCOMPARE(log.lines(), (QStringList{"127.0.0.1 connected.", "127.0.0.1 disconnected."}));
+        QCOMPARE(log.lines(), (QStringList { "127.0.0.1 connected.", "127.0.0.1 disconnected." }));
         QCOMPARE(client.Send("A", 1), 0);
 
         if (autoReconnect) {
@@ -147,7 +147,7 @@ private Q_SLOTS:
         QVERIFY(server.listen(port));
         QTRY_VERIFY_WITH_TIMEOUT(client.IsConnected(), 4000);
         QVERIFY(server.accept());
-        QTRY_COMPARE(log.lines(), QStringList{"127.0.0.1 connected."});
+        QTRY_COMPARE(log.lines(), QStringList { "127.0.0.1 connected." });
     }
 
     void oneFailedAttemptWithoutRetry()

@@ -23,7 +23,8 @@ private Q_SLOTS:
         QTest::newRow("LF CR") << "Read: " << QByteArray("A\n\r") << "Read: ( Hex: 41 0A 0D  )";
         QTest::newRow("DEL") << "Read: " << QByteArray("A\x7f") << "Read: ( Hex: 41 7F  )";
         QTest::newRow("high byte") << "Read: " << QByteArray("\xff") << "Read: ( Hex: FF  )";
-        QTest::newRow("percent") << "Write: " << QByteArray("%s %d %%") << "Write: %s %d %%( Hex: 25 73 20 25 64 20 25 25  )";
+        QTest::newRow("percent") << "Write: " << QByteArray("%s %d %%")
+                                 << "Write: %s %d %%( Hex: 25 73 20 25 64 20 25 25  )";
         const QByteArray hundred(100, 'x');
         QString hex;
         for (int i = 0; i < 32; ++i)
@@ -43,7 +44,7 @@ private Q_SLOTS:
     {
         const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 7, 89));
         QCOMPARE(TrafficLog::stamp(when, QStringLiteral("100% done")),
-                 QStringLiteral("2026-03-04 05:06:07.089 : 100% done"));
+            QStringLiteral("2026-03-04 05:06:07.089 : 100% done"));
     }
 
     // Entries reach a queued receiver later, on its own thread, and are
@@ -53,8 +54,9 @@ private Q_SLOTS:
         QStringList received;
         QObject receiver;
         TrafficLog::instance().post(QStringLiteral("dropped"));
-        connect(&TrafficLog::instance(), &TrafficLog::entryPosted, &receiver,
-                [&](const QString &entry) { received.append(entry); }, Qt::QueuedConnection);
+        connect(
+            &TrafficLog::instance(), &TrafficLog::entryPosted, &receiver,
+            [&](const QString &entry) { received.append(entry); }, Qt::QueuedConnection);
         QThread *poster = QThread::create([] { TrafficLog::instance().post(QStringLiteral("from worker")); });
         poster->start();
         QVERIFY(poster->wait(5000));

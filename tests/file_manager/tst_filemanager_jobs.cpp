@@ -88,8 +88,8 @@ private Q_SLOTS:
         QBuffer source;
         source.setData(QByteArray(8192 + 10, 'x'));
         source.open(QIODevice::ReadOnly);
-        const protocol::DownloadOutcome outcome =
-            protocol::downloadFile(port, QStringLiteral("DRAM"), QStringLiteral("A"), source, 3 * 8192, progress);
+        const protocol::DownloadOutcome outcome
+            = protocol::downloadFile(port, QStringLiteral("DRAM"), QStringLiteral("A"), source, 3 * 8192, progress);
         QVERIFY(outcome.sourceShort);
         QVERIFY(outcome.complete);
         QCOMPARE(port.writes().size(), 5);

@@ -9,7 +9,9 @@ using namespace jobs;
 namespace {
 
 struct RecordingSink : ControlSink {
-    explicit RecordingSink(QStringList &texts) : texts(texts) {}
+    explicit RecordingSink(QStringList &texts)
+        : texts(texts)
+    { }
     void setText(const QString &controlName, const QString &text) override { texts.append(controlName + '=' + text); }
     QStringList &texts;
 };
@@ -32,14 +34,14 @@ void JobsTest::contextHoldsOnlyWhatTheJobReported()
 {
     JobContext context;
     // A window polling before the first report must not reset its bar.
-    QCOMPARE(context.progress(), ProgressSnapshot{});
+    QCOMPARE(context.progress(), ProgressSnapshot {});
     context.setMaximum(65);
-    QCOMPARE(context.progress(), (ProgressSnapshot{std::nullopt, 65, std::nullopt}));
+    QCOMPARE(context.progress(), (ProgressSnapshot { std::nullopt, 65, std::nullopt }));
     context.setMinimum(0);
     context.setPosition(1);
     context.setPosition(-7);
     context.setMaximum(25);
-    QCOMPARE(context.progress(), (ProgressSnapshot{0, 25, -7}));
+    QCOMPARE(context.progress(), (ProgressSnapshot { 0, 25, -7 }));
 
     QVERIFY(!context.cancelRequested());
     context.requestCancel();
@@ -52,7 +54,7 @@ void JobsTest::typedResultReachesItsHandlerOnlyAfterTheJob()
     context.setMaximum(41);
     std::optional<QString> received;
     Job typed = makeJob([](JobContext &c) { return QString::number(*c.progress().maximum + 1); },
-                        [&received](QString result) { received = result; });
+        [&received](QString result) { received = result; });
     QVERIFY(!typed.isNull());
     QVERIFY(typed.hasResultHandler());
     typed.deliver(); // not run yet: nothing to hand over
@@ -84,13 +86,13 @@ void JobsTest::textsGoToTheSinkAndLinesToTheTrafficLog()
     QStringList texts;
     JobContext context(std::make_unique<RecordingSink>(texts));
     context.setControlText(QStringLiteral("edit_bitfont_font_name"), QStringLiteral("DejaVu Sans"));
-    QCOMPARE(texts, QStringList{QStringLiteral("edit_bitfont_font_name=DejaVu Sans")});
+    QCOMPARE(texts, QStringList { QStringLiteral("edit_bitfont_font_name=DejaVu Sans") });
     JobContext withoutWindow;
     withoutWindow.setControlText(QStringLiteral("edit_bitfont_font_name"), QStringLiteral("lost"));
 
     TrafficLogRecorder log;
     context.log(QStringLiteral("font name is null."));
-    QCOMPARE(log.lines(), QStringList{QStringLiteral("font name is null.")});
+    QCOMPARE(log.lines(), QStringList { QStringLiteral("font name is null.") });
 }
 
 void JobsTest::everyTaskCodeHasItsWorker_data()

@@ -94,10 +94,10 @@ private Q_SLOTS:
         const QDir prefix(m_prefix.path());
         const QStringList binaries = QDir(prefix.filePath(QStringLiteral("bin"))).entryList(QDir::Files);
         QCOMPARE(binaries, QStringList({ QStringLiteral("ostrel"), QStringLiteral("ostrel-printer-sim") }));
-        for (const QString &path : { QStringLiteral("share/applications/%1.desktop"),
-                 QStringLiteral("share/metainfo/%1.metainfo.xml"),
-                 QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg"),
-                 QStringLiteral("share/icons/hicolor/256x256/apps/%1.png") }) {
+        for (const QString &path :
+            { QStringLiteral("share/applications/%1.desktop"), QStringLiteral("share/metainfo/%1.metainfo.xml"),
+                QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg"),
+                QStringLiteral("share/icons/hicolor/256x256/apps/%1.png") }) {
             QVERIFY2(QFile::exists(prefix.filePath(path.arg(appId))), qPrintable(path.arg(appId)));
         }
         QVERIFY(QFile::exists(prefix.filePath(QStringLiteral("lib/udev/rules.d/") + udevRule)));
@@ -133,8 +133,8 @@ private Q_SLOTS:
 
     void unknownOptionIsRefused()
     {
-        const Run refused = run(QDir(m_prefix.path()).filePath(QStringLiteral("bin/ostrel")),
-            { QStringLiteral("--no-such-option") });
+        const Run refused
+            = run(QDir(m_prefix.path()).filePath(QStringLiteral("bin/ostrel")), { QStringLiteral("--no-such-option") });
         QCOMPARE(refused.exitCode, 2);
         QVERIFY2(refused.output.contains(QStringLiteral("no-such-option")), qPrintable(refused.output));
     }
@@ -146,9 +146,10 @@ private Q_SLOTS:
         entry.beginGroup(QStringLiteral("Desktop Entry"));
         QCOMPARE(entry.value(QStringLiteral("Exec")).toString(), QStringLiteral("ostrel"));
         QCOMPARE(entry.value(QStringLiteral("Icon")).toString(), appId);
-        const QString metainfo =
-            readText(QDir(m_prefix.path()).filePath(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(appId)));
-        QVERIFY(metainfo.contains(QStringLiteral("<launchable type=\"desktop-id\">%1.desktop</launchable>").arg(appId)));
+        const QString metainfo
+            = readText(QDir(m_prefix.path()).filePath(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(appId)));
+        QVERIFY(
+            metainfo.contains(QStringLiteral("<launchable type=\"desktop-id\">%1.desktop</launchable>").arg(appId)));
         QVERIFY(metainfo.contains(QStringLiteral("<release version=\"%1\"").arg(env("OSTREL_VERSION"))));
     }
 
@@ -180,10 +181,10 @@ private Q_SLOTS:
     {
         const QString path = QDir(env("OSTREL_PACKAGING_DIR")).filePath(udevRule);
         const QStringList lines = readText(path).split(QLatin1Char('\n'));
-        static const QStringList matchKeys = { QStringLiteral("SUBSYSTEM"), QStringLiteral("KERNEL"),
-            QStringLiteral("ACTION") };
-        static const QStringList assignKeys = { QStringLiteral("TAG"), QStringLiteral("MODE"),
-            QStringLiteral("GROUP") };
+        static const QStringList matchKeys
+            = { QStringLiteral("SUBSYSTEM"), QStringLiteral("KERNEL"), QStringLiteral("ACTION") };
+        static const QStringList assignKeys
+            = { QStringLiteral("TAG"), QStringLiteral("MODE"), QStringLiteral("GROUP") };
         int rules = 0;
         bool tagsUaccess = false;
         QString kernelPattern;
@@ -196,7 +197,8 @@ private Q_SLOTS:
             for (const UdevTerm &term : terms) {
                 const bool isMatch = term.op == QLatin1String("==") || term.op == QLatin1String("!=");
                 QVERIFY2(isMatch ? matchKeys.contains(term.key) : assignKeys.contains(term.key), qPrintable(line));
-                if (term.key == QLatin1String("TAG") && term.op == QLatin1String("+=") && term.value == QLatin1String("uaccess"))
+                if (term.key == QLatin1String("TAG") && term.op == QLatin1String("+=")
+                    && term.value == QLatin1String("uaccess"))
                     tagsUaccess = true;
                 if (term.key == QLatin1String("KERNEL"))
                     kernelPattern = term.value;

@@ -50,7 +50,7 @@ private Q_SLOTS:
         const int fd = ::open(QFile::encodeName(line.devicePath()).constData(), O_RDWR | O_NOCTTY);
         QVERIFY(fd >= 0);
         QVERIFY(SerialMode::parse(QStringLiteral("baud=19200 parity=O data=8 stop=2"))->applyTo(fd));
-        termios tio{};
+        termios tio {};
         QCOMPARE(::tcgetattr(fd, &tio), 0);
         QCOMPARE(::cfgetospeed(&tio), speed_t(B19200));
         QCOMPARE(tio.c_cflag & CSIZE, tcflag_t(CS8));

@@ -14,8 +14,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
@@ -60,8 +60,8 @@ public:
     bool start(const QString &address, int udpPort)
     {
         m_process.start(QStringLiteral(SIM_EXECUTABLE),
-                        {"--address", address, "--port", "9100", "--udp-port", QString::number(udpPort), "--mac",
-                         "00-11-22-33-44-55", "--name", "Shop"});
+            { "--address", address, "--port", "9100", "--udp-port", QString::number(udpPort), "--mac",
+                "00-11-22-33-44-55", "--name", "Shop" });
         QDeadlineTimer deadline(10000); // generous: a loaded machine starts processes slowly
         QByteArray output;
         while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
@@ -89,7 +89,10 @@ class TestPortDialogs : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { LanguageManager::instance().select(QStringLiteral("Lang\\English"), QStringLiteral("English")); }
+    void initTestCase()
+    {
+        LanguageManager::instance().select(QStringLiteral("Lang\\English"), QStringLiteral("English"));
+    }
 
     void usbDialogWithOnePrinterOpensItWhateverTheStoredId()
     {
@@ -104,7 +107,7 @@ private Q_SLOTS:
         QCOMPARE(settings.kind, PortKind::Usb);
         QCOMPARE(settings.usbDeviceId, hardwareId(firstId));
         QVERIFY(device.IsOpen());
-        QCOMPARE(log.lines(), QStringList{QStringLiteral("Device: %1, Port: lp0").arg(hardwareId(firstId))});
+        QCOMPARE(log.lines(), QStringList { QStringLiteral("Device: %1, Port: lp0").arg(hardwareId(firstId)) });
         QCOMPARE(dialog.grid()->horizontalHeaderItem(1)->text(), QStringLiteral("Port"));
         QCOMPARE(dialog.grid()->horizontalHeaderItem(2)->text(), QStringLiteral("Device"));
     }
@@ -221,7 +224,7 @@ private Q_SLOTS:
 
         PortSettings settings;
         DiscoverySetup setup;
-        setup.localAddresses = {QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.2")};
+        setup.localAddresses = { QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.2") };
         setup.queryAddress = printerAddress;
         setup.printerPort = printerUdpPort;
         setup.localPort = printerUdpPort + 1;
@@ -283,10 +286,10 @@ private Q_SLOTS:
     void networkDialogUpdatesAListedPrinterInPlace()
     {
         PortSettings settings;
-        CDlgPortNet dialog(settings, DiscoverySetup{}, nullptr);
+        CDlgPortNet dialog(settings, DiscoverySetup {}, nullptr);
         QTableWidget *grid = dialog.grid();
-        PrinterInfo first{"P1", "M1", "V1", true, "10.0.0.5", "255.0.0.0", "10.0.0.1", "00-11-22-33-44-55"};
-        PrinterInfo second{"P2", "M2", "V2", false, "10.0.0.6", "255.255.0.0", "10.0.0.1", "00-11-22-33-44-66"};
+        PrinterInfo first { "P1", "M1", "V1", true, "10.0.0.5", "255.0.0.0", "10.0.0.1", "00-11-22-33-44-55" };
+        PrinterInfo second { "P2", "M2", "V2", false, "10.0.0.6", "255.255.0.0", "10.0.0.1", "00-11-22-33-44-66" };
         dialog.addPrinter(first);
         dialog.addPrinter(second);
         grid->selectRow(1);
@@ -315,7 +318,7 @@ private Q_SLOTS:
     {
         PortSettings settings;
         settings.kind = PortKind::Usb;
-        CDlgPortNet dialog(settings, DiscoverySetup{}, nullptr);
+        CDlgPortNet dialog(settings, DiscoverySetup {}, nullptr);
         dialog.show();
         QCOMPARE(dialog.searchRun().searcherCount(), 0);
         button(&dialog, "btn_modify")->click(); // nothing selected: nothing happens
@@ -327,7 +330,7 @@ private Q_SLOTS:
     void screenshots_data()
     {
         QTest::addColumn<QString>("language");
-        for (const char *language : {"English", "German", "Russian", "Arabic"})
+        for (const char *language : { "English", "German", "Russian", "Arabic" })
             QTest::newRow(language) << QString::fromLatin1(language);
     }
 
@@ -355,7 +358,7 @@ private Q_SLOTS:
         });
         usb.run();
 
-        CDlgPortNet net(settings, DiscoverySetup{}, nullptr);
+        CDlgPortNet net(settings, DiscoverySetup {}, nullptr);
         PrinterInfo printer;
         printer.name = QStringLiteral("Shop");
         printer.model = QStringLiteral("LP-42");
@@ -376,7 +379,7 @@ private Q_SLOTS:
         CDlgModifyNetWork modify(false, printer.ip, printer.subnet, printer.gateway, nullptr);
         save(&modify, QStringLiteral("DlgModifyNetWork"));
 
-        for (const char *layout : {"DlgPortCom", "DlgPortLpt"}) {
+        for (const char *layout : { "DlgPortCom", "DlgPortLpt" }) {
             std::unique_ptr<QWidget> window(ui::loadLayout(QString::fromLatin1(layout) + QStringLiteral(".ui")));
             save(window.get(), QString::fromLatin1(layout));
         }
@@ -385,7 +388,7 @@ private Q_SLOTS:
 
     void serialAndParallelLayoutsExist()
     {
-        for (const char *layout : {"DlgPortCom.ui", "DlgPortLpt.ui"}) {
+        for (const char *layout : { "DlgPortCom.ui", "DlgPortLpt.ui" }) {
             std::unique_ptr<QWidget> window(ui::loadLayout(QString::fromLatin1(layout)));
             QVERIFY2(window, layout);
             QVERIFY(button(window.get(), "btn_ok"));

@@ -334,8 +334,8 @@ void TestPrinterSimProcess::followsLoopbackAddressChange()
     // The printer still hears discovery where the program asks, and at its new
     // address; the record shows the new address.
     for (const char *asked : { "127.0.0.1", "127.0.0.9" }) {
-        udp.writeDatagram("DIAGNOSTIC REPORT NETBROADCAST\r\n", QHostAddress(QString::fromLatin1(asked)),
-            server.udpPort());
+        udp.writeDatagram(
+            "DIAGNOSTIC REPORT NETBROADCAST\r\n", QHostAddress(QString::fromLatin1(asked)), server.udpPort());
         QVERIFY2(QTest::qWaitFor([&] { return udp.hasPendingDatagrams(); }, waitMs), asked);
         const QByteArray record = udp.receiveDatagram().data();
         QVERIFY2(record.contains(",IP ADDR:127.0.0.9,"), record.constData());

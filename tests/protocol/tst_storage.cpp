@@ -259,7 +259,8 @@ void StorageTest::downloadEndsAtFailedWrite()
     ScriptedPort port;
     port.failWriteOf(writes[failing]);
     RecordingProgress progress;
-    const DownloadOutcome outcome = downloadFile(port, QStringLiteral("FLASH"), QStringLiteral("BIG.BIN"), data, progress);
+    const DownloadOutcome outcome
+        = downloadFile(port, QStringLiteral("FLASH"), QStringLiteral("BIG.BIN"), data, progress);
     QCOMPARE(port.writes(), writes.first(failing + 1));
     QVERIFY(!outcome.complete);
     QTEST(outcome.bytesSent, "bytesSent");

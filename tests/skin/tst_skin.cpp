@@ -18,7 +18,7 @@
 namespace {
 
 // Workers address the progress bar by name; the dialog's own code looks up nothing.
-constexpr ui::RequiredControl processControls[] = {{CDlgProcess::progressControl, "QProgressBar"}};
+constexpr ui::RequiredControl processControls[] = { { CDlgProcess::progressControl, "QProgressBar" } };
 
 struct WindowControls {
     const char *layoutFile;
@@ -27,19 +27,19 @@ struct WindowControls {
 
 // Every layout of the skin package, with the controls its window's code needs.
 const WindowControls windows[] = {
-    {CMainFrame::layoutFile, CMainFrame::requiredControls},
-    {CDlgSoftLanguage::layoutFile, CDlgSoftLanguage::requiredControls},
-    {"DlgProcess.ui", processControls},
-    {CDlgPortUsb::layoutFile, CDlgPortUsb::requiredControls},
-    {CDlgPortNet::layoutFile, CDlgPortNet::requiredControls},
-    {CDlgModifyNetWork::layoutFile, CDlgModifyNetWork::requiredControls},
-    {CFormCommunication::layoutFile, CFormCommunication::requiredControls},
+    { CMainFrame::layoutFile, CMainFrame::requiredControls },
+    { CDlgSoftLanguage::layoutFile, CDlgSoftLanguage::requiredControls },
+    { "DlgProcess.ui", processControls },
+    { CDlgPortUsb::layoutFile, CDlgPortUsb::requiredControls },
+    { CDlgPortNet::layoutFile, CDlgPortNet::requiredControls },
+    { CDlgModifyNetWork::layoutFile, CDlgModifyNetWork::requiredControls },
+    { CFormCommunication::layoutFile, CFormCommunication::requiredControls },
     // Windows whose forms are still to come show their layouts as drawn.
-    {"FormPrinterOptions.ui", {}},
-    {"FormFileManager.ui", {}},
-    {"FormBitFont.ui", {}},
-    {"DlgPortCom.ui", {}},
-    {"DlgPortLpt.ui", {}},
+    { "FormPrinterOptions.ui", {} },
+    { "FormFileManager.ui", {} },
+    { "FormBitFont.ui", {} },
+    { "DlgPortCom.ui", {} },
+    { "DlgPortLpt.ui", {} },
 };
 
 } // namespace
@@ -90,7 +90,7 @@ void TestSkin::requiredControlsExistWithTheirClass()
     const QWidget *control = ui::findControl(root.get(), name);
     QVERIFY2(control, qPrintable(QStringLiteral("%1 has no control %2").arg(layout, name)));
     QVERIFY2(control->inherits(className.toLatin1().constData()),
-             qPrintable(QStringLiteral("%1 is a %2").arg(name, QString::fromLatin1(control->metaObject()->className()))));
+        qPrintable(QStringLiteral("%1 is a %2").arg(name, QString::fromLatin1(control->metaObject()->className()))));
 }
 
 QTEST_MAIN(TestSkin)

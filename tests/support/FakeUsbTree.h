@@ -14,8 +14,8 @@ public:
 
     // Adds lp<number>. An empty ieee1284Id leaves the attribute out, as for an
     // interface that cannot tell its device id.
-    void addPrinter(int number, const QByteArray &ieee1284Id, const QString &deviceNode,
-                    const QByteArray &interfaceClass = "07")
+    void addPrinter(
+        int number, const QByteArray &ieee1284Id, const QString &deviceNode, const QByteArray &interfaceClass = "07")
     {
         const QString dir = QStringLiteral("%1/class/usbmisc/lp%2").arg(root()).arg(number);
         QDir().mkpath(dir + QStringLiteral("/device"));

@@ -37,7 +37,7 @@ public:
         m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int on = 1;
         ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
+        sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -55,7 +55,7 @@ public:
     // Whether a connection waits to be accepted within waitMs.
     bool hasPendingConnection(int waitMs)
     {
-        pollfd entry{m_listener, POLLIN, 0};
+        pollfd entry { m_listener, POLLIN, 0 };
         return ::poll(&entry, 1, waitMs) > 0;
     }
 
@@ -68,11 +68,14 @@ public:
         return m_peer >= 0;
     }
 
-    bool send(const QByteArray &bytes) { return ::send(m_peer, bytes.constData(), bytes.size(), MSG_NOSIGNAL) == bytes.size(); }
+    bool send(const QByteArray &bytes)
+    {
+        return ::send(m_peer, bytes.constData(), bytes.size(), MSG_NOSIGNAL) == bytes.size();
+    }
 
     QByteArray receive(int waitMs = 2000)
     {
-        pollfd entry{m_peer, POLLIN, 0};
+        pollfd entry { m_peer, POLLIN, 0 };
         if (::poll(&entry, 1, waitMs) <= 0)
             return {};
         char buffer[4096];
@@ -88,7 +91,7 @@ public:
         if (fd < 0)
             return false;
         m_fillers.push_back(fd);
-        sockaddr_in address{};
+        sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_port = htons(m_port);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

@@ -23,7 +23,7 @@ public:
         // Keep one slave descriptor open so the line stays up between the
         // program's opens, and switch it to raw bytes.
         m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        termios tio{};
+        termios tio {};
         if (m_slave >= 0 && ::tcgetattr(m_slave, &tio) == 0) {
             ::cfmakeraw(&tio);
             ::tcsetattr(m_slave, TCSANOW, &tio);
@@ -46,7 +46,7 @@ public:
     QByteArray takeWritten(int waitMs = 500)
     {
         QByteArray data;
-        pollfd entry{m_master, POLLIN, 0};
+        pollfd entry { m_master, POLLIN, 0 };
         while (::poll(&entry, 1, data.isEmpty() ? waitMs : 20) > 0) {
             char buffer[4096];
             const ssize_t n = ::read(m_master, buffer, sizeof buffer);

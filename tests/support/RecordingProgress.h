@@ -16,11 +16,11 @@ public:
     enum class Report { Minimum, Maximum, Position };
     using Reports = QList<QPair<Report, qint32>>;
 
-    void setMinimum(qint32 minimum) override { reports.append({Report::Minimum, minimum}); }
-    void setMaximum(qint32 maximum) override { reports.append({Report::Maximum, maximum}); }
+    void setMinimum(qint32 minimum) override { reports.append({ Report::Minimum, minimum }); }
+    void setMaximum(qint32 maximum) override { reports.append({ Report::Maximum, maximum }); }
     void setPosition(qint32 position) override
     {
-        reports.append({Report::Position, position});
+        reports.append({ Report::Position, position });
         m_lastPosition = position;
         ++m_positions;
     }

@@ -49,10 +49,7 @@ public:
 
     // Starts the printer again on the address of the last start, as a printer
     // that restarts comes back; true once it is ready.
-    bool restart(const QString &executable, const QStringList &switches = {})
-    {
-        return startAt(executable, switches);
-    }
+    bool restart(const QString &executable, const QStringList &switches = {}) { return startAt(executable, switches); }
 
     // Ends the printer at once, as when it loses power.
     void kill()

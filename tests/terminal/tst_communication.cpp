@@ -27,18 +27,20 @@ void TestCommunication::pageKeepsItsSettingsAcrossARun_data()
     QTest::addColumn<QString>("shownSend");
     QTest::addColumn<QString>("shownReceive");
     QTest::addColumn<int>("chosenSendIndex"); // -2: left alone
-    QTest::addColumn<QString>("typed");       // null: left alone
+    QTest::addColumn<QString>("typed"); // null: left alone
     QTest::addColumn<QString>("writtenText");
     QTest::addColumn<int>("writtenSendType");
     QTest::addColumn<int>("writtenReceiveType");
-    QTest::newRow("first run, page untouched")
-        << false << 0 << 0 << "CHAR" << "CHAR" << -2 << QString() << "" << 1 << 1;
-    QTest::newRow("stored HEX, sending switched to CHAR")
-        << true << 2 << 2 << "HEX" << "HEX" << 0 << "~!T" << "~!T" << 1 << 2;
-    QTest::newRow("stored values no entry carries")
-        << true << 0 << 5 << "" << "" << -2 << QString() << "SELFTEST" << 0 << 0;
-    QTest::newRow("send format cleared, text emptied")
-        << true << 1 << 2 << "CHAR" << "HEX" << -1 << "" << "" << 0 << 2;
+    QTest::newRow("first run, page untouched") << false << 0 << 0 << "CHAR"
+                                               << "CHAR" << -2 << QString() << "" << 1 << 1;
+    QTest::newRow("stored HEX, sending switched to CHAR") << true << 2 << 2 << "HEX"
+                                                          << "HEX" << 0 << "~!T"
+                                                          << "~!T" << 1 << 2;
+    QTest::newRow("stored values no entry carries") << true << 0 << 5 << ""
+                                                    << "" << -2 << QString() << "SELFTEST" << 0 << 0;
+    QTest::newRow("send format cleared, text emptied") << true << 1 << 2 << "CHAR"
+                                                       << "HEX" << -1 << ""
+                                                       << "" << 0 << 2;
 }
 
 // The page restores the send text and formats when the main window builds
@@ -68,7 +70,7 @@ void TestCommunication::pageKeepsItsSettingsAcrossARun()
     auto *sendType = ui::findControl<QComboBox>(page, QStringLiteral("cb_send_text_type"));
     auto *receiveType = ui::findControl<QComboBox>(page, QStringLiteral("cb_receive_text_type"));
     auto *sendText = ui::findControl<QPlainTextEdit>(page, QStringLiteral("text_send_text"));
-    for (QComboBox *selector : {sendType, receiveType}) {
+    for (QComboBox *selector : { sendType, receiveType }) {
         QCOMPARE(selector->count(), 2);
         QCOMPARE(selector->itemText(0), QStringLiteral("CHAR"));
         QCOMPARE(selector->itemData(0).toInt(), 1);

@@ -91,29 +91,32 @@ void TestUi::skinPackageRejectsBadZip()
 
 void TestUi::windowPackTakesOnlyPresentAttributes()
 {
-    const WindowPack pack = parseWindowPack(QByteArrayLiteral(
-        "<Language isocode=\"en\">"
-        "<Text id=\"1\" text=\"One\" tooltip=\"Tip one\"/>"
-        "<Text id=\"2\" tipvalue=\"Hint two\"/>"
-        "<Text text=\"no id\"/>"
-        "<Other id=\"3\" text=\"other element\"/>"
-        "<Text id=\"x4\" text=\"bad id\"/>"
-        "</Language>"));
-    QCOMPARE(pack.texts, (QHash<int, QString>{{1, QStringLiteral("One")}}));
-    QCOMPARE(pack.tooltips, (QHash<int, QString>{{1, QStringLiteral("Tip one")}}));
-    QCOMPARE(pack.hints, (QHash<int, QString>{{2, QStringLiteral("Hint two")}}));
+    const WindowPack pack = parseWindowPack(QByteArrayLiteral("<Language isocode=\"en\">"
+                                                              "<Text id=\"1\" text=\"One\" tooltip=\"Tip one\"/>"
+                                                              "<Text id=\"2\" tipvalue=\"Hint two\"/>"
+                                                              "<Text text=\"no id\"/>"
+                                                              "<Other id=\"3\" text=\"other element\"/>"
+                                                              "<Text id=\"x4\" text=\"bad id\"/>"
+                                                              "</Language>"));
+    QCOMPARE(pack.texts, (QHash<int, QString> { { 1, QStringLiteral("One") } }));
+    QCOMPARE(pack.tooltips, (QHash<int, QString> { { 1, QStringLiteral("Tip one") } }));
+    QCOMPARE(pack.hints, (QHash<int, QString> { { 2, QStringLiteral("Hint two") } }));
     QVERIFY(parseWindowPack(QByteArrayLiteral("<Language><Text id=")).isEmpty());
     QCOMPARE(windowPackFileName(QStringLiteral("FormPrinterOptions.ui")), QStringLiteral("FormPrinterOptions.lng"));
 }
 
 void TestUi::messagePackKeepsSourceTextsExactly()
 {
-    const MessagePack pack = parseMessagePack(SkinPackage::embedded().read(QStringLiteral("Lang\\English\\StringResource.lng")));
+    const MessagePack pack
+        = parseMessagePack(SkinPackage::embedded().read(QStringLiteral("Lang\\English\\StringResource.lng")));
     QCOMPARE(pack.size(), 57);
     QCOMPARE(pack.value(QStringLiteral("感应器校正")), QStringLiteral("sensor calibration "));
-    QCOMPARE(pack.value(QStringLiteral("校验数据失败, 校验和错误。")), QStringLiteral("Data verification failed, checksum error."));
-    QCOMPARE(pack.value(QStringLiteral("载入文件失败，文件大小为0.")), QStringLiteral("Loading file failed, file size is 0."));
-    const MessagePack chinese = parseMessagePack(SkinPackage::embedded().read(QStringLiteral("Lang\\ChineseSimplified\\StringResource.lng")));
+    QCOMPARE(pack.value(QStringLiteral("校验数据失败, 校验和错误。")),
+        QStringLiteral("Data verification failed, checksum error."));
+    QCOMPARE(pack.value(QStringLiteral("载入文件失败，文件大小为0.")),
+        QStringLiteral("Loading file failed, file size is 0."));
+    const MessagePack chinese
+        = parseMessagePack(SkinPackage::embedded().read(QStringLiteral("Lang\\ChineseSimplified\\StringResource.lng")));
     QCOMPARE(QSet<QString>(chinese.keyBegin(), chinese.keyEnd()), QSet<QString>(pack.keyBegin(), pack.keyEnd()));
     for (auto it = chinese.cbegin(); it != chinese.cend(); ++it)
         QCOMPARE(it.value(), it.key());
@@ -136,8 +139,9 @@ void TestUi::packTextsFallBackToLayout()
     auto *nestedLabel = controlWithId(nested, new QLabel(QStringLiteral("页面")), 1);
 
     ui::rememberLayoutTexts(&root);
-    ui::applyWindowPack(&root, parseWindowPack(QByteArrayLiteral(
-        "<Language><Text id=\"1\" text=\"Caption\" tooltip=\"\"/><Text id=\"2\" tipvalue=\"Hint\"/></Language>")));
+    ui::applyWindowPack(&root,
+        parseWindowPack(QByteArrayLiteral(
+            "<Language><Text id=\"1\" text=\"Caption\" tooltip=\"\"/><Text id=\"2\" tipvalue=\"Hint\"/></Language>")));
     QCOMPARE(ui::controlText(caption), QStringLiteral("Caption"));
     QCOMPARE(edit->placeholderText(), QStringLiteral("Hint"));
     QCOMPARE(edit->text(), QStringLiteral("typed by the user"));
@@ -179,15 +183,17 @@ void TestUi::missingRequiredControlIsLoggedAndStoodIn()
     QVERIFY(ok);
     QCOMPARE(ui::requireControl<QPushButton>(&window, "btn_ok"), ok);
 
-    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral(
-        "^QWidget \\(DlgPortLpt.ui\\) needs the control btn_search of class QPushButton; its layout has no such control$")));
+    QTest::ignoreMessage(QtCriticalMsg,
+        QRegularExpression(QStringLiteral("^QWidget \\(DlgPortLpt.ui\\) needs the control btn_search of class "
+                                          "QPushButton; its layout has no such control$")));
     QPushButton *standIn = ui::requireControl<QPushButton>(&window, "btn_search");
     QVERIFY(standIn->isHidden());
     QCOMPARE(standIn->parentWidget(), &window);
     QCOMPARE(ui::requireControl<QPushButton>(&window, "btn_search"), standIn);
 
-    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral(
-        "needs the control cb_port of class QLineEdit; its layout has it as QComboBox$")));
+    QTest::ignoreMessage(QtCriticalMsg,
+        QRegularExpression(
+            QStringLiteral("needs the control cb_port of class QLineEdit; its layout has it as QComboBox$")));
     QLineEdit *asEdit = ui::requireControl<QLineEdit>(&window, "cb_port");
     QVERIFY(asEdit->isHidden());
 }
@@ -218,7 +224,7 @@ void TestUi::controlUpdateRules()
     QFETCH(int, operation);
     QFETCH(qint64, value);
     UpdateTarget target;
-    applyControlUpdate(target.window.get(), {control, ControlOperation(operation), value, QString(), 0});
+    applyControlUpdate(target.window.get(), { control, ControlOperation(operation), value, QString(), 0 });
     QTEST(target.bar->value(), "expectedValue");
     QTEST(target.bar->minimum(), "expectedMin");
     QTEST(target.bar->maximum(), "expectedMax");
@@ -256,9 +262,8 @@ void TestUi::closeWindowEndsModalRunWithValue()
     QPointer<QWidget> window(target.window.get());
     std::unique_ptr<QThread> worker;
     QTimer::singleShot(0, target.window.get(), [&] {
-        worker.reset(QThread::create([window] {
-            SendControlUpdate(window, QString(), ControlOperation::CloseWindow, 1);
-        }));
+        worker.reset(
+            QThread::create([window] { SendControlUpdate(window, QString(), ControlOperation::CloseWindow, 1); }));
         worker->start();
     });
     QCOMPARE(target.window->exec(), 1);

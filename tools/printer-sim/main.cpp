@@ -1,6 +1,6 @@
+#include "ostrel/Version.h"
 #include "printer-sim/CommandLine.h"
 #include "printer-sim/SimServer.h"
-#include "ostrel/Version.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -31,9 +31,10 @@ class RangeBuilder
 {
 public:
     RangeBuilder(pugi::xml_node root, BcfGlyphCopy copy, int ascenderPx)
-        : m_root(root), m_copy(copy), m_ascenderPx(ascenderPx)
-    {
-    }
+        : m_root(root)
+        , m_copy(copy)
+        , m_ascenderPx(ascenderPx)
+    { }
 
     void close(pugi::xml_node first, pugi::xml_node last)
     {
@@ -71,7 +72,8 @@ private:
         const GlyphBitmap::Cropped trimmed = record.cell.cropToInk();
         int advanceX = record.width;
         int left = trimmed.left;
-        if (const pugi::xml_node bitmapLeft = glyph.child("bitmap_left"); bitmapLeft && bitmapLeft.text().as_int() < 0) {
+        if (const pugi::xml_node bitmapLeft = glyph.child("bitmap_left");
+            bitmapLeft && bitmapLeft.text().as_int() < 0) {
             left = bitmapLeft.text().as_int();
             advanceX = 0;
         }
@@ -99,11 +101,16 @@ private:
     std::string m_text;
 };
 
-void putU16(char *at, unsigned value) { qToLittleEndian<quint16>(quint16(value), at); }
-void putU32(char *at, quint32 value) { qToLittleEndian<quint32>(value, at); }
-
-struct GlyphEntry
+void putU16(char *at, unsigned value)
 {
+    qToLittleEndian<quint16>(quint16(value), at);
+}
+void putU32(char *at, quint32 value)
+{
+    qToLittleEndian<quint32>(value, at);
+}
+
+struct GlyphEntry {
     bool valid = false;
     int left = 0, top = 0, advanceX = 0, width = 0;
     unsigned length = 0;
@@ -184,7 +191,7 @@ bool writeBcfBytes(pugi::xml_document &document, const CFreeTypeFont &font, QByt
     bytes.resize(start + fixedBytes + 16 * qsizetype(entries.size()), '\0');
     char *out = bytes.data() + start;
     const pugi::xml_node metrics = font.sizeMetrics();
-    const char magic[4] = {2, 2, 2, 1};
+    const char magic[4] = { 2, 2, 2, 1 };
     memcpy(out, magic, 4);
     putU16(out + 4, unsigned(readInt(metrics, "height") >> 6));
     putU16(out + 6, unsigned(readInt(metrics, "ascender") >> 6));
@@ -230,19 +237,19 @@ BcfSummary summarizeBcf(const pugi::xml_document &document)
     summary.totalChar = root.attribute("totalchar").as_int();
     summary.validChar = root.attribute("validchar").as_int();
     for (pugi::xml_node range : root.children("Range")) {
-        summary.ranges.append({range.attribute("Firstcode").as_uint(), range.attribute("Lastcode").as_uint()});
+        summary.ranges.append({ range.attribute("Firstcode").as_uint(), range.attribute("Lastcode").as_uint() });
     }
     return summary;
 }
 
 QString exportReportText(const BcfSummary &summary, const TranslateText &translate)
 {
-    QString text = fillNumbers(
-        translated(translate, QStringLiteral("导出成功，区间数量=%d，字符总数=%d，有效字符=%d。\r\n")),
-        {summary.rangeCount, summary.totalChar, summary.validChar});
+    QString text
+        = fillNumbers(translated(translate, QStringLiteral("导出成功，区间数量=%d，字符总数=%d，有效字符=%d。\r\n")),
+            { summary.rangeCount, summary.totalChar, summary.validChar });
     text += translated(translate, QStringLiteral("所有区间: "));
     for (const auto &range : summary.ranges) {
-        text += fillNumbers(QStringLiteral("(%d, %d) "), {range.first, range.second});
+        text += fillNumbers(QStringLiteral("(%d, %d) "), { range.first, range.second });
     }
     return text;
 }

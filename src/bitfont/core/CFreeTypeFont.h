@@ -40,8 +40,7 @@ public:
     pugi::xml_node findHistoryGlyph(int code) const;
 
     // What the tab's name, width and height fields show for the document.
-    struct Fields
-    {
+    struct Fields {
         QString name;
         unsigned width = 0;
         unsigned height = 0;

@@ -4,8 +4,8 @@
 
 #include <sys/mman.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -19,16 +19,14 @@ constexpr size_t alignment = 16;
 
 // A block hands out memory front to back and is unmapped once everything in
 // it is freed (documents are built and dropped whole).
-struct Block
-{
+struct Block {
     char *base;
     size_t size;
     size_t used;
     size_t live;
 };
 
-struct Arena
-{
+struct Arena {
     std::mutex mutex;
     std::vector<Block> blocks;
     std::ptrdiff_t current = -1;
@@ -79,7 +77,7 @@ void *allocate(size_t size)
         if (!base) {
             return nullptr;
         }
-        blocks.push_back(Block{base, mappedSize, mappedSize, 1});
+        blocks.push_back(Block { base, mappedSize, mappedSize, 1 });
         return base;
     }
     if (current < 0 || blocks[size_t(current)].used + size > blocks[size_t(current)].size) {
@@ -87,7 +85,7 @@ void *allocate(size_t size)
         if (!base) {
             return nullptr;
         }
-        blocks.push_back(Block{base, blockSize, 0, 0});
+        blocks.push_back(Block { base, blockSize, 0, 0 });
         current = std::ptrdiff_t(blocks.size()) - 1;
     }
     Block &block = blocks[size_t(current)];

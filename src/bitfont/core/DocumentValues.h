@@ -12,22 +12,37 @@
 namespace fontdoc {
 
 // Reading: a missing element or empty text reads as 0 / false.
-inline int readInt(pugi::xml_node parent, const char *name) { return parent.child(name).text().as_int(); }
-inline unsigned readUInt(pugi::xml_node parent, const char *name) { return parent.child(name).text().as_uint(); }
+inline int readInt(pugi::xml_node parent, const char *name)
+{
+    return parent.child(name).text().as_int();
+}
+inline unsigned readUInt(pugi::xml_node parent, const char *name)
+{
+    return parent.child(name).text().as_uint();
+}
 // True when the text starts with "1", "t", "T", "y" or "Y".
-inline bool readBool(pugi::xml_node parent, const char *name) { return parent.child(name).text().as_bool(); }
+inline bool readBool(pugi::xml_node parent, const char *name)
+{
+    return parent.child(name).text().as_bool();
+}
 
 // 26.6 fixed point to whole pixels, truncated toward zero (-65 gives -1).
-constexpr long long pxOf(long long value) { return value / 64; }
+constexpr long long pxOf(long long value)
+{
+    return value / 64;
+}
 
-inline const char *boolText(bool value) { return value ? "true" : "false"; }
+inline const char *boolText(bool value)
+{
+    return value ? "true" : "false";
+}
 
 // Decimal text of an integer without allocation.
 class IntText
 {
 public:
     explicit IntText(long long value) { m_end = std::to_chars(m_buf, m_buf + sizeof m_buf, value).ptr; }
-    std::string_view view() const { return {m_buf, size_t(m_end - m_buf)}; }
+    std::string_view view() const { return { m_buf, size_t(m_end - m_buf) }; }
     const char *data() const { return m_buf; }
     size_t size() const { return size_t(m_end - m_buf); }
 
@@ -36,7 +51,10 @@ private:
     char *m_end;
 };
 
-inline pugi::xml_node appendEmpty(pugi::xml_node parent, const char *name) { return parent.append_child(name); }
+inline pugi::xml_node appendEmpty(pugi::xml_node parent, const char *name)
+{
+    return parent.append_child(name);
+}
 // An empty text gives an element without children, written as "<name />".
 pugi::xml_node appendText(pugi::xml_node parent, const char *name, std::string_view text);
 pugi::xml_node appendInt(pugi::xml_node parent, const char *name, long long value);
@@ -53,8 +71,7 @@ void setText(pugi::xml_node element, std::string_view text);
 // The "BitFont" record of a glyph element as readers see it: a glyph without
 // the record, or with a damaged buffer, is an empty bitmap; a missing "valid"
 // is false. The bitmap is taken as width x height with pitch (width + 7) / 8.
-struct BitFontRecord
-{
+struct BitFontRecord {
     bool valid = false;
     int width = 0;
     int height = 0;

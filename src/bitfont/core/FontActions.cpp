@@ -46,8 +46,8 @@ bool isDownloadableFontName(const QString &name)
     return true;
 }
 
-DownloadResult downloadFont(CDeviceInterface &port, const CFreeTypeFont &font, int nullCount,
-                            jobs::JobProgress &progress)
+DownloadResult downloadFont(
+    CDeviceInterface &port, const CFreeTypeFont &font, int nullCount, jobs::JobProgress &progress)
 {
     QByteArray bytes;
     BcfSummary summary;

@@ -24,11 +24,11 @@ enum class DownloadResult {
     Sent,
     NotBuilt, // the BCF exceeded a limit (logged)
     NoGlyphs, // "font error, count is 0."
-    NoName,   // "font name is null."
-    BadName,  // not isDownloadableFontName (logged)
+    NoName, // "font name is null."
+    BadName, // not isDownloadableFontName (logged)
 };
 // Builds the BCF of font and downloads it as font.fontName into
 // font.memoryPlace with the storage download framing; the progress counts
 // 8192-byte blocks. Nothing is sent when the result is not Sent.
-DownloadResult downloadFont(CDeviceInterface &port, const CFreeTypeFont &font, int nullCount,
-                            jobs::JobProgress &progress);
+DownloadResult downloadFont(
+    CDeviceInterface &port, const CFreeTypeFont &font, int nullCount, jobs::JobProgress &progress);

@@ -41,8 +41,8 @@ void GlyphBitmap::setPixel(int x, int y, bool on)
 
 void GlyphBitmap::blit(const GlyphBitmap &source, int x, int y)
 {
-    blitRows(reinterpret_cast<const unsigned char *>(source.m_bytes.constData()), source.m_width,
-             source.m_height, source.m_pitch, x, y);
+    blitRows(reinterpret_cast<const unsigned char *>(source.m_bytes.constData()), source.m_width, source.m_height,
+        source.m_pitch, x, y);
 }
 
 void GlyphBitmap::blitRows(const unsigned char *rows, int width, int height, int pitch, int x, int y)
@@ -54,7 +54,7 @@ void GlyphBitmap::blitRows(const unsigned char *rows, int width, int height, int
     // Clip once to the part of the source that lands inside this bitmap (and
     // that its rows really hold).
     const int firstCol = std::max(0, -x);
-    const int lastCol = std::min({width, m_width - x, stride * 8});
+    const int lastCol = std::min({ width, m_width - x, stride * 8 });
     const int firstRow = std::max(0, -y);
     const int lastRow = std::min(height, m_height - y);
     if (firstCol >= lastCol || firstRow >= lastRow) {
@@ -83,9 +83,8 @@ GlyphBitmap::Cropped GlyphBitmap::cropToInk() const
     const auto lastByteMask = static_cast<unsigned char>(0xFF << ((8 - m_width % 8) % 8));
     for (int y = 0; y < m_height; ++y) {
         const auto *row = reinterpret_cast<const unsigned char *>(m_bytes.constData()) + qsizetype(y) * m_pitch;
-        const auto inkByte = [&](int b) {
-            return b == m_pitch - 1 ? static_cast<unsigned char>(row[b] & lastByteMask) : row[b];
-        };
+        const auto inkByte
+            = [&](int b) { return b == m_pitch - 1 ? static_cast<unsigned char>(row[b] & lastByteMask) : row[b]; };
         int first = -1, last = -1;
         for (int b = 0; b < m_pitch; ++b) {
             if (inkByte(b)) {
@@ -153,7 +152,7 @@ constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxy
 
 constexpr std::array<signed char, 256> makeDecodeTable()
 {
-    std::array<signed char, 256> table{};
+    std::array<signed char, 256> table {};
     for (auto &v : table) {
         v = -1;
     }

@@ -57,8 +57,7 @@ private:
     QByteArray m_bytes;
 };
 
-struct GlyphBitmap::Cropped
-{
+struct GlyphBitmap::Cropped {
     GlyphBitmap bitmap;
     int left = 0;
     int top = 0;

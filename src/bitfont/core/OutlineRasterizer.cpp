@@ -57,7 +57,7 @@ public:
     {
         const QByteArray name = QFile::encodeName(path);
         return FT_Init_FreeType(&library) == 0 && FT_New_Face(library, name.constData(), 0, &face) == 0
-               && FT_Set_Pixel_Sizes(face, FT_UInt(std::max(width, 0)), FT_UInt(std::max(height, 0))) == 0;
+            && FT_Set_Pixel_Sizes(face, FT_UInt(std::max(width, 0)), FT_UInt(std::max(height, 0))) == 0;
     }
 
     FT_Library library = nullptr;
@@ -134,21 +134,21 @@ void writeFaceHeader(pugi::xml_node out, FT_Face face)
 // share the element names with the template (no string per name), values sit
 // in their elements instead of text nodes of their own (about 40% fewer
 // nodes), and only values that differ from the template's get a string.
-constexpr char glyphTemplate[] =
-    "<glyph charcode=\"0\"><library/><face/><next/><glyph_index>0</glyph_index><generic/>"
-    "<metrics><width px=\"0\">0</width><height px=\"0\">0</height><horiBearingX px=\"0\">0</horiBearingX>"
-    "<horiBearingY px=\"0\">0</horiBearingY><horiAdvance px=\"0\">0</horiAdvance>"
-    "<vertBearingX px=\"0\">0</vertBearingX><vertBearingY px=\"0\">0</vertBearingY>"
-    "<vertAdvance px=\"0\">0</vertAdvance></metrics>"
-    "<linearHoriAdvance>0</linearHoriAdvance><linearVertAdvance>0</linearVertAdvance>"
-    "<advance><x>0</x><y>0</y></advance><format>1651078259</format>"
-    "<bitmap><rows>0</rows><width>0</width><pitch>0</pitch><buffer>=</buffer><num_grays>2</num_grays>"
-    "<pixel_mode>1</pixel_mode><palette_mode>0</palette_mode><palette/></bitmap>"
-    "<bitmap_left>0</bitmap_left><bitmap_top>0</bitmap_top><outline/><num_subglyphs>0</num_subglyphs>"
-    "<subglyphs/><control_data/><control_len>0</control_len><lsb_delta>0</lsb_delta><rsb_delta>0</rsb_delta>"
-    "<other/><internal/>"
-    "<BitFont><valid>true</valid><buffer>=</buffer><width>0</width><height>0</height><pitch>0</pitch></BitFont>"
-    "</glyph>";
+constexpr char glyphTemplate[]
+    = "<glyph charcode=\"0\"><library/><face/><next/><glyph_index>0</glyph_index><generic/>"
+      "<metrics><width px=\"0\">0</width><height px=\"0\">0</height><horiBearingX px=\"0\">0</horiBearingX>"
+      "<horiBearingY px=\"0\">0</horiBearingY><horiAdvance px=\"0\">0</horiAdvance>"
+      "<vertBearingX px=\"0\">0</vertBearingX><vertBearingY px=\"0\">0</vertBearingY>"
+      "<vertAdvance px=\"0\">0</vertAdvance></metrics>"
+      "<linearHoriAdvance>0</linearHoriAdvance><linearVertAdvance>0</linearVertAdvance>"
+      "<advance><x>0</x><y>0</y></advance><format>1651078259</format>"
+      "<bitmap><rows>0</rows><width>0</width><pitch>0</pitch><buffer>=</buffer><num_grays>2</num_grays>"
+      "<pixel_mode>1</pixel_mode><palette_mode>0</palette_mode><palette/></bitmap>"
+      "<bitmap_left>0</bitmap_left><bitmap_top>0</bitmap_top><outline/><num_subglyphs>0</num_subglyphs>"
+      "<subglyphs/><control_data/><control_len>0</control_len><lsb_delta>0</lsb_delta><rsb_delta>0</rsb_delta>"
+      "<other/><internal/>"
+      "<BitFont><valid>true</valid><buffer>=</buffer><width>0</width><height>0</height><pitch>0</pitch></BitFont>"
+      "</glyph>";
 
 // Text slots of the template in document order.
 enum Slot {
@@ -182,15 +182,14 @@ enum Slot {
 constexpr int attributeCount = 9; // charcode and the 8 metrics' "px"
 
 // What a glyph element records of a rendered glyph slot, with its texts.
-struct RenderedGlyph
-{
+struct RenderedGlyph {
     FT_UInt glyphIndex = 0;
-    FT_Glyph_Metrics metrics{};
+    FT_Glyph_Metrics metrics {};
     FT_Fixed linearHoriAdvance = 0;
     FT_Fixed linearVertAdvance = 0;
-    FT_Vector advance{};
-    FT_Glyph_Format format{};
-    FT_Bitmap image{}; // without its buffer, which is in imageText
+    FT_Vector advance {};
+    FT_Glyph_Format format {};
+    FT_Bitmap image {}; // without its buffer, which is in imageText
     std::string imageText;
     FT_Int bitmapLeft = 0;
     FT_Int bitmapTop = 0;
@@ -206,10 +205,12 @@ struct RenderedGlyph
 class GlyphWriter
 {
 public:
-    explicit GlyphWriter(pugi::xml_document &document) : m_document(document)
+    explicit GlyphWriter(pugi::xml_document &document)
+        : m_document(document)
     {
         m_scratch = document.append_child("scratch");
-        m_scratch.append_buffer(glyphTemplate, sizeof glyphTemplate - 1, pugi::parse_default | pugi::parse_embed_pcdata);
+        m_scratch.append_buffer(
+            glyphTemplate, sizeof glyphTemplate - 1, pugi::parse_default | pugi::parse_embed_pcdata);
         m_template = m_scratch.first_child();
     }
     ~GlyphWriter() { m_document.remove_child(m_scratch); }
@@ -229,8 +230,8 @@ public:
         setAttribute(0, code);
         set(GlyphIndex, rendered.glyphIndex);
         const FT_Glyph_Metrics &m = rendered.metrics;
-        const FT_Pos metrics[8] = {m.width,        m.height,       m.horiBearingX, m.horiBearingY,
-                                   m.horiAdvance, m.vertBearingX, m.vertBearingY, m.vertAdvance};
+        const FT_Pos metrics[8] = { m.width, m.height, m.horiBearingX, m.horiBearingY, m.horiAdvance, m.vertBearingX,
+            m.vertBearingY, m.vertAdvance };
         for (int i = 0; i < 8; ++i) {
             setAttribute(1 + i, fontdoc::pxOf(metrics[i]));
             set(MetricsFirst + i, metrics[i]);
@@ -325,8 +326,8 @@ const unsigned char *monoRows(const FT_Bitmap &image, std::vector<unsigned char>
     return scratch.data();
 }
 
-void capture(FT_GlyphSlot slot, const FT_Size_Metrics &size, bool valid, std::vector<unsigned char> &grey,
-             RenderedGlyph &out)
+void capture(
+    FT_GlyphSlot slot, const FT_Size_Metrics &size, bool valid, std::vector<unsigned char> &grey, RenderedGlyph &out)
 {
     out.glyphIndex = slot->glyph_index;
     out.metrics = slot->metrics;

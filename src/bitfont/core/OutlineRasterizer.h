@@ -8,10 +8,9 @@ class CFreeTypeFont;
 // Where a rendered glyph image sits in its cell: the pen origin at the cell's
 // left edge, the baseline ascender rows below the top. All values from
 // FreeType; 26.6 values are divided by 64 toward zero.
-struct OutlineCellInput
-{
-    long horiAdvance = 0;  // 26.6
-    long sizeHeight = 0;   // 26.6
+struct OutlineCellInput {
+    long horiAdvance = 0; // 26.6
+    long sizeHeight = 0; // 26.6
     long sizeAscender = 0; // 26.6
     int bitmapLeft = 0;
     int bitmapTop = 0;

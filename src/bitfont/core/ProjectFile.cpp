@@ -25,7 +25,8 @@ constexpr unsigned parseFlags = pugi::parse_default | pugi::parse_embed_pcdata;
 class CrLfWriter : public pugi::xml_writer
 {
 public:
-    explicit CrLfWriter(QIODevice &device) : m_device(device)
+    explicit CrLfWriter(QIODevice &device)
+        : m_device(device)
     {
         m_buffer.reserve(chunk + chunk / 2);
     }
@@ -81,7 +82,10 @@ char *allocateParseBuffer(size_t size)
     return static_cast<char *>(pugi::get_memory_allocation_function()(std::max<size_t>(size, 1)));
 }
 
-void releaseParseBuffer(char *buffer) { pugi::get_memory_deallocation_function()(buffer); }
+void releaseParseBuffer(char *buffer)
+{
+    pugi::get_memory_deallocation_function()(buffer);
+}
 
 // The current document, kept as text while a project is parsed: a whole font
 // as a tree and a second one being parsed would pass 500 MB together. Kept in

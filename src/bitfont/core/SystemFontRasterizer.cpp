@@ -27,7 +27,10 @@ namespace {
 class CellPainter
 {
 public:
-    explicit CellPainter(const QFont &font, int ascent) : m_font(font), m_ascent(ascent) {}
+    explicit CellPainter(const QFont &font, int ascent)
+        : m_font(font)
+        , m_ascent(ascent)
+    { }
 
     GlyphBitmap draw(char16_t code, int width, int height)
     {
@@ -51,7 +54,7 @@ private:
             m_painter.end();
         }
         m_image = QImage(std::max(width, m_image.width()), std::max(height, m_image.height()), QImage::Format_Mono);
-        m_image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+        m_image.setColorTable({ qRgb(255, 255, 255), qRgb(0, 0, 0) });
         m_painter.begin(&m_image);
         m_painter.setRenderHint(QPainter::TextAntialiasing, false);
         m_painter.setFont(m_font);
@@ -67,7 +70,7 @@ private:
 } // namespace
 
 void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, jobs::JobProgress &progress,
-                      const QElapsedTimer &chooserOpened, const TranslateText &translate)
+    const QElapsedTimer &chooserOpened, const TranslateText &translate)
 {
     const docmemory::Scope fontMemory;
     font.resetForNewFont();
@@ -102,9 +105,9 @@ void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, jobs::JobProgres
         pugi::xml_node glyph = list.append_child("glyph");
         glyph.append_attribute("charcode").set_value(code);
 
-        const QChar character{char16_t(code)};
-        const QList<quint32> indexes =
-            character.isPrint() ? raw.glyphIndexesForString(QString(character)) : QList<quint32>();
+        const QChar character { char16_t(code) };
+        const QList<quint32> indexes
+            = character.isPrint() ? raw.glyphIndexesForString(QString(character)) : QList<quint32>();
         const quint32 index = indexes.value(0);
         if (index == 0) {
             fontdoc::appendBitFont(glyph, false, blank, blankText);
@@ -121,5 +124,5 @@ void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, jobs::JobProgres
         fontdoc::appendBitFont(glyph, true, cell, text);
     }
     const qint64 seconds = chooserOpened.isValid() ? chooserOpened.elapsed() / 1000 : 0;
-    LogLine(fillNumbers(translated(translate, QStringLiteral("载入系统字体，耗费时间=%d秒")), {seconds}));
+    LogLine(fillNumbers(translated(translate, QStringLiteral("载入系统字体，耗费时间=%d秒")), { seconds }));
 }

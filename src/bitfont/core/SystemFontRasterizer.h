@@ -17,7 +17,7 @@ class CFreeTypeFont;
 // code. Logs the time since chooserOpened, the chooser's time included, in a
 // text translated by translate. Needs a QGuiApplication.
 void renderSystemFont(CFreeTypeFont &font, const QFont &chosen, jobs::JobProgress &progress,
-                      const QElapsedTimer &chooserOpened, const TranslateText &translate = {});
+    const QElapsedTimer &chooserOpened, const TranslateText &translate = {});
 
 // The face the font chooser starts with.
 QString initialSystemFontFamily();

@@ -1,0 +1,25 @@
+# Lists every C++ file that clang-format would change, and fails if any.
+# Run with -DCLANG_FORMAT=... -DSOURCE_DIR=...; files are found when the
+# test runs, so a new file is checked without reconfiguring.
+set(folders src tests tools bench packaging)
+set(files "")
+foreach(folder ${folders})
+  file(GLOB_RECURSE found ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
+  list(APPEND files ${found})
+endforeach()
+list(SORT files)
+set(drifted "")
+foreach(file ${files})
+  execute_process(COMMAND ${CLANG_FORMAT} --dry-run --Werror ${file}
+    RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
+  if(NOT result EQUAL 0)
+    file(RELATIVE_PATH shown ${SOURCE_DIR} ${file})
+    list(APPEND drifted ${shown})
+  endif()
+endforeach()
+list(LENGTH files checked)
+if(drifted)
+  list(JOIN drifted "\n  " shown)
+  message(FATAL_ERROR "Not formatted with the checked-in .clang-format (run clang-format -i on them):\n  ${shown}")
+endif()
+message(STATUS "${checked} files follow .clang-format")
