@@ -81,6 +81,7 @@ private Q_SLOTS:
     void exportReportsAndWrites();
     void downloadBytes_data();
     void downloadBytes();
+    void downloadWriteFailureIsReported();
     void downloadRefusals_data();
     void downloadRefusals();
 
@@ -319,6 +320,19 @@ void TestBcf::downloadBytes()
     QCOMPARE(port.writes().first(), header);
     QCOMPARE(progress.maximum(), 1);
     QCOMPARE(progress.lastPosition(), 1);
+}
+
+void TestBcf::downloadWriteFailureIsReported()
+{
+    CFreeTypeFont font;
+    fillFont(font, 65, 67, codes({ { 65, 67 } }), inkBitmap(8, 10));
+    font.fontName = QStringLiteral("MY FONT");
+    font.memoryPlace = QStringLiteral("FLASH");
+    ScriptedPort port;
+    port.setWriteResult(0);
+    RecordingProgress progress;
+    QCOMPARE(downloadFont(port, font, 5, progress), DownloadResult::WriteFailed);
+    QCOMPARE(port.writes().size(), 1); // the header failed: nothing followed it
 }
 
 void TestBcf::downloadRefusals_data()

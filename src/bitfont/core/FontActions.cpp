@@ -66,6 +66,7 @@ DownloadResult downloadFont(
         LogLine(QStringLiteral("font name has a comma or a line break: %1").arg(font.fontName.simplified()));
         return DownloadResult::BadName;
     }
-    protocol::downloadFile(port, font.memoryPlace, font.fontName, bytes, progress);
-    return DownloadResult::Sent;
+    const protocol::DownloadOutcome sent
+        = protocol::downloadFile(port, font.memoryPlace, font.fontName, bytes, progress);
+    return sent.complete ? DownloadResult::Sent : DownloadResult::WriteFailed;
 }

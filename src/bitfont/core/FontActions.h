@@ -26,6 +26,7 @@ enum class DownloadResult {
     NoGlyphs, // "font error, count is 0."
     NoName, // "font name is null."
     BadName, // not isDownloadableFontName (logged)
+    WriteFailed, // a write failed part-way (logged with the bytes sent)
 };
 // Builds the BCF of font and downloads it as font.fontName into
 // font.memoryPlace with the storage download framing; the progress counts

@@ -20,10 +20,9 @@ namespace {
 
 const TranslateText translation = [](const QString &source) { return translate(source); };
 
-void showFailure(QWidget *parent, const char *source)
+void showFailure(QWidget *parent, const QString &message)
 {
-    prompts().showMessage(
-        parent, translate(QString::fromUtf8(source)), QString(), Prompts::Buttons::Ok, Prompts::Icon::Warning);
+    prompts().showMessage(parent, message, QString(), Prompts::Buttons::Ok, Prompts::Icon::Warning);
 }
 
 // The font jobs take their inputs from the tab that opened the dialog; the
@@ -48,7 +47,7 @@ void registerBitFontJobs()
                     return;
                 tab->refreshFields();
                 if (!rendered)
-                    showFailure(tab, "无法打开字体文件或设置字体大小。");
+                    showFailure(tab, translate(QStringLiteral("无法打开字体文件或设置字体大小。")));
             });
     });
     registerFontTask(TaskCode::LoadProject, [](CFormBitFont &form) {
@@ -66,7 +65,7 @@ void registerBitFontJobs()
                     return;
                 tab->refreshFields();
                 if (!loaded)
-                    showFailure(tab, "载入字体工程失败。");
+                    showFailure(tab, translate(QStringLiteral("载入字体工程失败。")));
             });
     });
     registerFontTask(TaskCode::SaveProject, [](CFormBitFont &form) {
@@ -74,7 +73,7 @@ void registerBitFontJobs()
         return jobs::makeJob([&font = form.font()](JobContext &) { return font.saveProject(); },
             [tab](bool saved) {
                 if (tab && !saved)
-                    showFailure(tab, "保存字体工程失败。");
+                    showFailure(tab, translate(QStringLiteral("保存字体工程失败。")));
             });
     });
     registerFontTask(TaskCode::NoFontAction, [](CFormBitFont &) { return jobs::makeJob([](JobContext &) {}); });
@@ -94,7 +93,7 @@ void registerBitFontJobs()
                 if (!tab)
                     return;
                 if (!outcome.written) {
-                    showFailure(tab, "导出字体文件失败。");
+                    showFailure(tab, translate(QStringLiteral("导出字体文件失败。")));
                     return;
                 }
                 prompts().showMessage(tab->window(), exportReportText(outcome.summary, translation), QString(),
@@ -107,7 +106,9 @@ void registerBitFontJobs()
                                  JobContext &context) { return downloadFont(port, font, gap, context); },
             [tab](DownloadResult result) {
                 if (tab && result == DownloadResult::NotBuilt)
-                    showFailure(tab, "字体太大，无法写入打印机。");
+                    showFailure(tab, translate(QStringLiteral("字体太大，无法写入打印机。")));
+                else if (tab && result == DownloadResult::WriteFailed)
+                    showFailure(tab, translate(QStringLiteral("下载失败：与打印机的连接中断。")));
             });
     });
     registerFontTask(TaskCode::RenderSystemFont, [](CFormBitFont &form) {
