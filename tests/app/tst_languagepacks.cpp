@@ -177,8 +177,9 @@ QString unescapeLiteral(const QString &literal)
 // and the font tool's showFailure(parent, "...").
 QSet<QString> translatedSourceTexts(const QString &sourceDir)
 {
-    static const QRegularExpression call(QStringLiteral(
-        R"re((?:\btranslate\(\s*QStringLiteral\(|\btranslated\(\s*\w+\s*,\s*QStringLiteral\(|\bshowFailure\([^,();]+,\s*)"((?:[^"\\]|\\.)*)")re"));
+    static const QRegularExpression call(
+        QStringLiteral("(?:\\btranslate\\(\\s*QStringLiteral\\(|\\btranslated\\(\\s*\\w+\\s*,\\s*QStringLiteral\\(|"
+                       "\\bshowFailure\\([^,();]+,\\s*)\"((?:[^\"\\\\]|\\\\.)*)\""));
     QSet<QString> texts;
     QDirIterator it(sourceDir + QStringLiteral("/src"), { QStringLiteral("*.cpp"), QStringLiteral("*.h") }, QDir::Files,
         QDirIterator::Subdirectories);
