@@ -8,6 +8,7 @@
 #include "file_manager/FileManagerJobs.h"
 #include "ui/LayoutLoader.h"
 #include "ui/Prompts.h"
+#include "ui/RequiredControls.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -77,21 +78,19 @@ CFormFileManager::CFormFileManager(CApp &app, QWidget *parent)
     }
     setAcceptDrops(true);
     for (int i = 0; i < 3; ++i) {
-        m_options[i] = ui::findControl<QRadioButton>(this, QString::fromLatin1(optionNames[i]));
-        if (m_options[i])
-            connect(m_options[i], &QRadioButton::toggled, this,
-                [this, i](bool checked) { onPlaceToggled(places[i], checked); });
+        m_options[i] = ui::requireControl<QRadioButton>(this, optionNames[i]);
+        connect(m_options[i], &QRadioButton::toggled, this,
+            [this, i](bool checked) { onPlaceToggled(places[i], checked); });
     }
-    m_grid = ui::findControl<QTableWidget>(this, QStringLiteral("grid_memory"));
-    m_total = ui::findControl<QLineEdit>(this, QStringLiteral("edit_file_manager_total_memory_size"));
-    m_free = ui::findControl<QLineEdit>(this, QStringLiteral("edit_file_manager_valid_memory_size"));
-    m_downloadPlace = ui::findControl<QLabel>(this, QStringLiteral("label_file_manager_download_place"));
-    m_path = ui::findControl<QLineEdit>(this, QStringLiteral("edit_file_manager_file_path"));
-    m_name = ui::findControl<QLineEdit>(this, QStringLiteral("edit_file_manager_file_name"));
-    m_size = ui::findControl<QLineEdit>(this, QStringLiteral("edit_file_manager_file_size"));
+    m_grid = ui::requireControl<QTableWidget>(this, "grid_memory");
+    m_total = ui::requireControl<QLineEdit>(this, "edit_file_manager_total_memory_size");
+    m_free = ui::requireControl<QLineEdit>(this, "edit_file_manager_valid_memory_size");
+    m_downloadPlace = ui::requireControl<QLabel>(this, "label_file_manager_download_place");
+    m_path = ui::requireControl<QLineEdit>(this, "edit_file_manager_file_path");
+    m_name = ui::requireControl<QLineEdit>(this, "edit_file_manager_file_name");
+    m_size = ui::requireControl<QLineEdit>(this, "edit_file_manager_file_size");
     grids::setUpGrid(m_grid, QString::fromLatin1(layoutFile), columns);
-    if (m_grid)
-        m_grid->setSortingEnabled(true);
+    m_grid->setSortingEnabled(true);
 
     const struct {
         const char *name;
@@ -103,10 +102,8 @@ CFormFileManager::CFormFileManager(CApp &app, QWidget *parent)
         { "btn_file_manager_brower_file", &CFormFileManager::browseFile },
         { "btn_file_manager_download_file", &CFormFileManager::downloadFile },
     };
-    for (const auto &button : buttons) {
-        if (auto *control = ui::findControl<QPushButton>(this, QString::fromLatin1(button.name)))
-            connect(control, &QPushButton::clicked, this, button.slot);
-    }
+    for (const auto &button : buttons)
+        connect(ui::requireControl<QPushButton>(this, button.name), &QPushButton::clicked, this, button.slot);
 
     const qint32 stored = m_app.settings().readInt(
         QString::fromLatin1(settingsSection), QString::fromLatin1(placeKey), indexOf(MemoryPlace::Flash));
@@ -116,7 +113,7 @@ CFormFileManager::CFormFileManager(CApp &app, QWidget *parent)
 MemoryPlace CFormFileManager::selectedPlace() const
 {
     for (int i = 0; i < 3; ++i) {
-        if (m_options[i] && m_options[i]->isChecked())
+        if (m_options[i]->isChecked())
             return places[i];
     }
     return MemoryPlace::Flash;
@@ -125,8 +122,6 @@ MemoryPlace CFormFileManager::selectedPlace() const
 void CFormFileManager::selectPlace(MemoryPlace place)
 {
     QRadioButton *option = m_options[indexOf(place)];
-    if (!option)
-        return;
     if (option->isChecked())
         onPlaceToggled(place, true);
     else
@@ -138,8 +133,7 @@ void CFormFileManager::onPlaceToggled(MemoryPlace place, bool checked)
     if (!checked)
         return;
     m_app.settings().writeInt(QString::fromLatin1(settingsSection), QString::fromLatin1(placeKey), indexOf(place));
-    if (m_downloadPlace)
-        m_downloadPlace->setText(protocol::placeWord(place));
+    m_downloadPlace->setText(protocol::placeWord(place));
 }
 
 int CFormFileManager::runJob(jobs::TaskCode code, jobs::Job job)
@@ -177,12 +171,8 @@ void CFormFileManager::readMemory()
 void CFormFileManager::showMemory(MemoryPlace place)
 {
     const PlaceMemory memory = memoryOf(m_app.parameters(), place);
-    if (m_total)
-        m_total->setText(QString::number(memory.total));
-    if (m_free)
-        m_free->setText(QString::number(memory.free));
-    if (!m_grid)
-        return;
+    m_total->setText(QString::number(memory.total));
+    m_free->setText(QString::number(memory.free));
     // Rows keep their order of arrival; the user may sort them afterwards.
     m_grid->setSortingEnabled(false);
     m_grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
@@ -197,7 +187,7 @@ void CFormFileManager::showMemory(MemoryPlace place)
 
 void CFormFileManager::deleteFile()
 {
-    const int row = m_grid ? grids::selectedRow(m_grid) : -1;
+    const int row = grids::selectedRow(m_grid);
     if (row < 0)
         return;
     // The row's own place: the option may have changed since the list was read.
@@ -248,20 +238,16 @@ void CFormFileManager::browseFile()
 void CFormFileManager::chooseFile(const QString &path)
 {
     const QFileInfo file(path);
-    if (m_path)
-        m_path->setText(path);
-    if (m_name)
-        m_name->setText(file.fileName());
-    if (m_size)
-        m_size->setText(QString::number(file.isReadable() ? file.size() : 0));
+    m_path->setText(path);
+    m_name->setText(file.fileName());
+    m_size->setText(QString::number(file.isReadable() ? file.size() : 0));
 }
 
 void CFormFileManager::downloadFile()
 {
     CDlgProcess dialog(this);
     dialog.setTaskCode(jobs::TaskCode::DownloadFile);
-    dialog.setTexts({ m_path ? m_path->text() : QString(), m_downloadPlace ? m_downloadPlace->text() : QString(),
-        m_name ? m_name->text() : QString() });
+    dialog.setTexts({ m_path->text(), m_downloadPlace->text(), m_name->text() });
     dialog.exec();
 }
 

@@ -3,6 +3,7 @@
 #include "jobs/Job.h"
 #include "jobs/TaskCode.h"
 #include "protocol/StorageCommands.h"
+#include "ui/RequiredControls.h"
 
 #include <QWidget>
 
@@ -23,6 +24,23 @@ public:
     static constexpr char layoutFile[] = "FormFileManager.ui";
     static constexpr char settingsSection[] = "FileManager";
     static constexpr char placeKey[] = "MemoryPlace";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        { "chk_file_manager_dram", "QRadioButton" },
+        { "chk_file_manager_flash", "QRadioButton" },
+        { "chk_file_manager_card", "QRadioButton" },
+        { "grid_memory", "QTableWidget" },
+        { "edit_file_manager_total_memory_size", "QLineEdit" },
+        { "edit_file_manager_valid_memory_size", "QLineEdit" },
+        { "label_file_manager_download_place", "QLabel" },
+        { "edit_file_manager_file_path", "QLineEdit" },
+        { "edit_file_manager_file_name", "QLineEdit" },
+        { "edit_file_manager_file_size", "QLineEdit" },
+        { "btn_file_manager_read_memory", "QPushButton" },
+        { "btn_file_manager_delete_file", "QPushButton" },
+        { "btn_file_manager_delete_all_file", "QPushButton" },
+        { "btn_file_manager_brower_file", "QPushButton" },
+        { "btn_file_manager_download_file", "QPushButton" },
+    };
 
     enum Column { RowMark, Place, Name, Size };
 

@@ -1,6 +1,11 @@
 #include "app/CDlgProcess.h"
 #include "app/CDlgSoftLanguage.h"
 #include "app/CMainFrame.h"
+#include "bitfont/tool/CDlgFontEdit.h"
+#include "bitfont/tool/CDlgImportFont.h"
+#include "bitfont/tool/CDlgViewFontBcf2.h"
+#include "bitfont/tool/CFormBitFont.h"
+#include "file_manager/CFormFileManager.h"
 #include "port_dialogs/CDlgModifyNetWork.h"
 #include "port_dialogs/CDlgPortNet.h"
 #include "port_dialogs/CDlgPortUsb.h"
@@ -34,10 +39,13 @@ const WindowControls windows[] = {
     { CDlgPortNet::layoutFile, CDlgPortNet::requiredControls },
     { CDlgModifyNetWork::layoutFile, CDlgModifyNetWork::requiredControls },
     { CFormCommunication::layoutFile, CFormCommunication::requiredControls },
+    { CFormFileManager::layoutFile, CFormFileManager::requiredControls },
+    { CFormBitFont::layoutFile, CFormBitFont::requiredControls },
+    { CDlgImportFont::layoutFile, CDlgImportFont::requiredControls },
+    { CDlgViewFontBcf2::layoutFile, CDlgViewFontBcf2::requiredControls },
+    { CDlgFontEdit::layoutFile, CDlgFontEdit::requiredControls },
     // Windows whose forms are still to come show their layouts as drawn.
     { "FormPrinterOptions.ui", {} },
-    { "FormFileManager.ui", {} },
-    { "FormBitFont.ui", {} },
     { "DlgPortCom.ui", {} },
     { "DlgPortLpt.ui", {} },
 };

@@ -3,6 +3,7 @@
 #include "bitfont/core/CFreeTypeFont.h"
 #include "bitfont/tool/GlyphViews.h"
 #include "ui/LayoutLoader.h"
+#include "ui/RequiredControls.h"
 #include "ui/WindowChrome.h"
 
 #include <QCheckBox>
@@ -34,12 +35,6 @@ constexpr EditButton editButtons[] = {
     { "btn_edit_font_move_down", GlyphEdit::MoveDown },
 };
 
-void setLabel(const QWidget *window, const char *name, const QString &text)
-{
-    if (auto *label = ui::findControl<QLabel>(window, QString::fromLatin1(name)))
-        label->setText(text);
-}
-
 } // namespace
 
 CDlgFontEdit::CDlgFontEdit(CFreeTypeFont &font, QWidget *parent)
@@ -48,55 +43,47 @@ CDlgFontEdit::CDlgFontEdit(CFreeTypeFont &font, QWidget *parent)
 {
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
     ui::installWindowChrome(this, true);
-    m_grid = ui::findControl<QTableView>(this, QStringLiteral("grid_font"));
-    m_undo = button("btn_edit_font_undo");
-    m_redo = button("btn_edit_font_redo");
-    m_valid = ui::findControl<QCheckBox>(this, QStringLiteral("chk_char_valid"));
-    m_hex = ui::findControl<QPlainTextEdit>(this, QStringLiteral("edit_bitmap_hex"));
+    m_grid = ui::requireControl<QTableView>(this, "grid_font");
+    m_undo = ui::requireControl<QPushButton>(this, "btn_edit_font_undo");
+    m_redo = ui::requireControl<QPushButton>(this, "btn_edit_font_redo");
+    m_valid = ui::requireControl<QCheckBox>(this, "chk_char_valid");
+    m_hex = ui::requireControl<QPlainTextEdit>(this, "edit_bitmap_hex");
+    m_code = ui::requireControl<QLabel>(this, "label_char_code");
+    m_codeHex = ui::requireControl<QLabel>(this, "label_char_code_hex");
+    m_width = ui::requireControl<QLabel>(this, "label_char_width");
+    m_height = ui::requireControl<QLabel>(this, "label_char_height");
+    m_view = ui::requireControl<QLabel>(this, "label_char_view");
     m_field = new PixelCanvas();
     m_field->setObjectName(QStringLiteral("verti_bitfont"));
     m_field->setInteractive(true);
     m_field->setBoxSize(m_zoom);
-    if (auto *scroll = ui::findControl<QScrollArea>(this, QStringLiteral("scroll_bitfont"))) {
-        scroll->setStyleSheet(QStringLiteral("QScrollArea { background: #f0f0f0; }"));
-        scroll->setWidget(m_field);
-    } else {
-        m_field->setParent(this);
-    }
+    auto *scroll = ui::requireControl<QScrollArea>(this, "scroll_bitfont");
+    scroll->setStyleSheet(QStringLiteral("QScrollArea { background: #f0f0f0; }"));
+    scroll->setWidget(m_field);
     connect(m_field, &PixelCanvas::boxClicked, this, &CDlgFontEdit::togglePixel);
 
     m_model = new FontGlyphModel(fontGlyphs(font), this);
     setUpGlyphGrid(m_grid, m_model, indexColumnWidth);
-    if (m_grid)
-        connect(m_grid, &QTableView::clicked, this, &CDlgFontEdit::selectCell);
+    connect(m_grid, &QTableView::clicked, this, &CDlgFontEdit::selectCell);
 
-    if (QPushButton *in = button("btn_edit_font_zoom_in"))
-        connect(in, &QPushButton::clicked, this, [this] { zoomBy(1); });
-    if (QPushButton *out = button("btn_edit_font_zoom_out"))
-        connect(out, &QPushButton::clicked, this, [this] { zoomBy(-1); });
-    if (m_undo)
-        connect(m_undo, &QPushButton::clicked, this, &CDlgFontEdit::undo);
-    if (m_redo)
-        connect(m_redo, &QPushButton::clicked, this, &CDlgFontEdit::redo);
+    connect(ui::requireControl<QPushButton>(this, "btn_edit_font_zoom_in"), &QPushButton::clicked, this,
+        [this] { zoomBy(1); });
+    connect(ui::requireControl<QPushButton>(this, "btn_edit_font_zoom_out"), &QPushButton::clicked, this,
+        [this] { zoomBy(-1); });
+    connect(m_undo, &QPushButton::clicked, this, &CDlgFontEdit::undo);
+    connect(m_redo, &QPushButton::clicked, this, &CDlgFontEdit::redo);
     for (const EditButton &entry : editButtons) {
-        if (QPushButton *edit = button(entry.name))
-            connect(edit, &QPushButton::clicked, this, [this, op = entry.edit] { apply(op); });
+        connect(ui::requireControl<QPushButton>(this, entry.name), &QPushButton::clicked, this,
+            [this, op = entry.edit] { apply(op); });
     }
-    if (m_valid)
-        connect(m_valid, &QCheckBox::toggled, this, &CDlgFontEdit::validityChanged);
+    connect(m_valid, &QCheckBox::toggled, this, &CDlgFontEdit::validityChanged);
     showGlyph();
 }
 
 CDlgFontEdit::~CDlgFontEdit()
 {
-    if (m_grid)
-        m_grid->setModel(nullptr);
+    m_grid->setModel(nullptr);
     delete m_model;
-}
-
-QPushButton *CDlgFontEdit::button(const char *name) const
-{
-    return ui::findControl<QPushButton>(this, QString::fromLatin1(name));
 }
 
 void CDlgFontEdit::selectCell(const QModelIndex &index)
@@ -109,28 +96,21 @@ void CDlgFontEdit::selectCell(const QModelIndex &index)
 
 void CDlgFontEdit::showGlyph()
 {
-    if (m_undo)
-        m_undo->setEnabled(false);
-    if (m_redo)
-        m_redo->setEnabled(false);
+    m_undo->setEnabled(false);
+    m_redo->setEnabled(false);
     if (m_current.isNull()) {
         // Nothing to edit: a field left showing would take clicks nobody keeps.
         m_field->clear();
-        if (m_hex)
-            m_hex->clear();
-        for (const char *name :
-            { "label_char_code", "label_char_code_hex", "label_char_width", "label_char_height", "label_char_view" })
-            setLabel(this, name, QString());
-        if (m_valid) {
-            const QSignalBlocker quiet(m_valid);
-            m_valid->setChecked(false);
-        }
+        m_hex->clear();
+        for (QLabel *label : { m_code, m_codeHex, m_width, m_height, m_view })
+            label->clear();
+        const QSignalBlocker quiet(m_valid);
+        m_valid->setChecked(false);
         return;
     }
     const int code = m_current.code();
     const GlyphCell cell = m_current.cell();
-    if (m_grid)
-        m_grid->viewport()->update();
+    m_grid->viewport()->update();
 
     m_field->reset(cell.width, cell.height, backgroundColour);
     for (int y = 0; y < m_field->rows(); ++y) {
@@ -140,22 +120,16 @@ void CDlgFontEdit::showGlyph()
         }
     }
     const glyphhistory::State history = glyphhistory::state(m_font, code);
-    if (m_undo)
-        m_undo->setEnabled(history.canUndo);
-    if (m_redo)
-        m_redo->setEnabled(history.canRedo);
-    if (m_hex)
-        m_hex->setPlainText(hexText(cell.bytes, cell.pitch));
-    setLabel(this, "label_char_code", QString::number(code));
-    setLabel(
-        this, "label_char_code_hex", QStringLiteral("%1").arg(uint(code) & 0xFFFFu, 4, 16, QLatin1Char('0')).toUpper());
-    setLabel(this, "label_char_width", QString::number(cell.width));
-    setLabel(this, "label_char_height", QString::number(cell.height));
-    setLabel(this, "label_char_view", QString(QChar(char16_t(code))));
-    if (m_valid) {
-        const QSignalBlocker quiet(m_valid);
-        m_valid->setChecked(cell.valid);
-    }
+    m_undo->setEnabled(history.canUndo);
+    m_redo->setEnabled(history.canRedo);
+    m_hex->setPlainText(hexText(cell.bytes, cell.pitch));
+    m_code->setText(QString::number(code));
+    m_codeHex->setText(QStringLiteral("%1").arg(uint(code) & 0xFFFFu, 4, 16, QLatin1Char('0')).toUpper());
+    m_width->setText(QString::number(cell.width));
+    m_height->setText(QString::number(cell.height));
+    m_view->setText(QString(QChar(char16_t(code))));
+    const QSignalBlocker quiet(m_valid);
+    m_valid->setChecked(cell.valid);
 }
 
 void CDlgFontEdit::zoomBy(int step)
@@ -201,7 +175,6 @@ void CDlgFontEdit::togglePixel(int x, int y)
     if (!setGlyphPixel(m_font, m_current, x, y, on))
         return;
     m_field->setBox(x, y, on ? inkColour : backgroundColour);
-    if (m_undo)
-        m_undo->setEnabled(true);
+    m_undo->setEnabled(true);
     m_model->glyphChanged(m_current);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bitfont/core/GlyphRecords.h"
+#include "ui/RequiredControls.h"
 
 #include <QDialog>
 
@@ -25,6 +26,32 @@ class CDlgFontEdit : public QDialog
     Q_OBJECT
 public:
     static constexpr char layoutFile[] = "DlgFontEdit.ui";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        { "grid_font", "QTableView" },
+        { "scroll_bitfont", "QScrollArea" },
+        { "chk_char_valid", "QCheckBox" },
+        { "edit_bitmap_hex", "QPlainTextEdit" },
+        { "label_char_code", "QLabel" },
+        { "label_char_code_hex", "QLabel" },
+        { "label_char_width", "QLabel" },
+        { "label_char_height", "QLabel" },
+        { "label_char_view", "QLabel" },
+        { "btn_edit_font_zoom_in", "QPushButton" },
+        { "btn_edit_font_zoom_out", "QPushButton" },
+        { "btn_edit_font_undo", "QPushButton" },
+        { "btn_edit_font_redo", "QPushButton" },
+        { "btn_edit_font_width_inc", "QPushButton" },
+        { "btn_edit_font_width_dec", "QPushButton" },
+        { "btn_edit_font_height_inc", "QPushButton" },
+        { "btn_edit_font_height_dec", "QPushButton" },
+        { "btn_edit_font_invert", "QPushButton" },
+        { "btn_edit_font_move_left", "QPushButton" },
+        { "btn_edit_font_move_right", "QPushButton" },
+        { "btn_edit_font_move_up", "QPushButton" },
+        { "btn_edit_font_move_down", "QPushButton" },
+        { "window_header", "QWidget" },
+        { "windowclosebtn", "QToolButton" },
+    };
     static constexpr int minZoom = 1;
     static constexpr int maxZoom = 20;
     static constexpr int initialZoom = 10;
@@ -53,8 +80,6 @@ public:
     void togglePixel(int x, int y);
 
 private:
-    QPushButton *button(const char *name) const;
-
     CFreeTypeFont &m_font;
     GlyphRef m_current;
     int m_zoom = initialZoom;
@@ -65,4 +90,9 @@ private:
     QPushButton *m_redo = nullptr;
     QCheckBox *m_valid = nullptr;
     QPlainTextEdit *m_hex = nullptr;
+    QLabel *m_code = nullptr;
+    QLabel *m_codeHex = nullptr;
+    QLabel *m_width = nullptr;
+    QLabel *m_height = nullptr;
+    QLabel *m_view = nullptr;
 };

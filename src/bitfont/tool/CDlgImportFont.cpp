@@ -6,6 +6,7 @@
 #include "bitfont/tool/FontFileDialogs.h"
 #include "ui/LayoutLoader.h"
 #include "ui/Prompts.h"
+#include "ui/RequiredControls.h"
 #include "ui/WindowChrome.h"
 
 #include <QComboBox>
@@ -21,16 +22,9 @@ const QStringList sizeChoices { QStringLiteral("8"), QStringLiteral("12"), QStri
 
 void fillSizes(QComboBox *list, const QString &text)
 {
-    if (!list)
-        return;
     list->addItems(sizeChoices);
     list->setEditable(true);
     list->setCurrentText(text);
-}
-
-QString textOf(const QComboBox *list)
-{
-    return list ? list->currentText() : QString();
 }
 
 } // namespace
@@ -57,40 +51,37 @@ CDlgImportFont::CDlgImportFont(CFreeTypeFont &font, SettingsStore &settings, QWi
 {
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
     ui::installWindowChrome(this, false);
-    m_path = ui::findControl<QLineEdit>(this, QStringLiteral("edit_font_file_path"));
-    m_width = ui::findControl<QComboBox>(this, QStringLiteral("cb_font_width"));
-    m_height = ui::findControl<QComboBox>(this, QStringLiteral("cb_font_height"));
+    m_path = ui::requireControl<QLineEdit>(this, "edit_font_file_path");
+    m_width = ui::requireControl<QComboBox>(this, "cb_font_width");
+    m_height = ui::requireControl<QComboBox>(this, "cb_font_height");
     fillSizes(m_width, settings.readText(section, QStringLiteral("Width"), QStringLiteral("16")));
     fillSizes(m_height, settings.readText(section, QStringLiteral("Height"), QStringLiteral("16")));
-    if (m_path)
-        m_path->setText(settings.readText(section, QStringLiteral("FilePath"), QString()));
-    if (auto *button = ui::findControl<QPushButton>(this, QStringLiteral("btn_browser_file")))
-        connect(button, &QPushButton::clicked, this, &CDlgImportFont::browse);
-    if (auto *button = ui::findControl<QPushButton>(this, QStringLiteral("btn_ok")))
-        connect(button, &QPushButton::clicked, this, &CDlgImportFont::confirm);
-    if (auto *button = ui::findControl<QPushButton>(this, QStringLiteral("btn_cancel")))
-        connect(button, &QPushButton::clicked, this, &CDlgImportFont::reject);
+    m_path->setText(settings.readText(section, QStringLiteral("FilePath"), QString()));
+    connect(ui::requireControl<QPushButton>(this, "btn_browser_file"), &QPushButton::clicked, this,
+        &CDlgImportFont::browse);
+    connect(ui::requireControl<QPushButton>(this, "btn_ok"), &QPushButton::clicked, this, &CDlgImportFont::confirm);
+    connect(ui::requireControl<QPushButton>(this, "btn_cancel"), &QPushButton::clicked, this, &CDlgImportFont::reject);
 }
 
 void CDlgImportFont::browse()
 {
     const QString path = fontfiles::openFile(this, fontfiles::Kind::OutlineFont);
-    if (!path.isEmpty() && m_path)
+    if (!path.isEmpty())
         m_path->setText(path);
 }
 
 void CDlgImportFont::confirm()
 {
-    const std::optional<int> width = parsePixelSize(textOf(m_width));
-    const std::optional<int> height = parsePixelSize(textOf(m_height));
+    const std::optional<int> width = parsePixelSize(m_width->currentText());
+    const std::optional<int> height = parsePixelSize(m_height->currentText());
     if (!width || !height) {
         prompts().showMessage(this, translate(QStringLiteral("字体宽度和高度必须在1到256之间。")), QString(),
             Prompts::Buttons::Ok, Prompts::Icon::Warning);
         return;
     }
-    const QString path = m_path ? m_path->text() : QString();
-    m_settings.writeText(section, QStringLiteral("Width"), textOf(m_width));
-    m_settings.writeText(section, QStringLiteral("Height"), textOf(m_height));
+    const QString path = m_path->text();
+    m_settings.writeText(section, QStringLiteral("Width"), m_width->currentText());
+    m_settings.writeText(section, QStringLiteral("Height"), m_height->currentText());
     m_settings.writeText(section, QStringLiteral("FilePath"), path);
     m_font.ttfPath = path;
     m_font.pixelWidth = *width;

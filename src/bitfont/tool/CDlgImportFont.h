@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/RequiredControls.h"
+
 #include <QDialog>
 
 #include <optional>
@@ -22,6 +24,16 @@ class CDlgImportFont : public QDialog
     Q_OBJECT
 public:
     static constexpr char layoutFile[] = "DlgImportFont.ui";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        { "edit_font_file_path", "QLineEdit" },
+        { "cb_font_width", "QComboBox" },
+        { "cb_font_height", "QComboBox" },
+        { "btn_browser_file", "QPushButton" },
+        { "btn_ok", "QPushButton" },
+        { "btn_cancel", "QPushButton" },
+        { "window_header", "QWidget" },
+        { "windowclosebtn", "QToolButton" },
+    };
 
     CDlgImportFont(CFreeTypeFont &font, SettingsStore &settings, QWidget *parent = nullptr);
 

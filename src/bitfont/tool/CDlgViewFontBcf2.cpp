@@ -2,6 +2,7 @@
 
 #include "bitfont/tool/GlyphViews.h"
 #include "ui/LayoutLoader.h"
+#include "ui/RequiredControls.h"
 #include "ui/WindowChrome.h"
 
 #include <QLabel>
@@ -25,36 +26,29 @@ CDlgViewFontBcf2::CDlgViewFontBcf2(std::shared_ptr<pugi::xml_document> document,
 {
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
     ui::installWindowChrome(this, true);
-    if (auto *name = ui::findControl<QLabel>(this, QStringLiteral("label_project_name")))
-        name->clear();
-    m_grid = ui::findControl<QTableView>(this, QStringLiteral("grid_font"));
-    m_xml = ui::findControl<QPlainTextEdit>(this, QStringLiteral("edit_font_xml"));
-    if (m_xml)
-        m_xml->setTabStopDistance(m_xml->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
+    ui::requireControl<QLabel>(this, "label_project_name")->clear();
+    m_grid = ui::requireControl<QTableView>(this, "grid_font");
+    m_xml = ui::requireControl<QPlainTextEdit>(this, "edit_font_xml");
+    m_xml->setTabStopDistance(m_xml->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
     m_picture = new PixelCanvas();
     m_picture->setObjectName(QStringLiteral("verti_bitfont"));
     m_picture->setBoxSize(boxSide);
-    if (auto *scroll = ui::findControl<QScrollArea>(this, QStringLiteral("scroll_bitfont"))) {
-        scroll->setBackgroundRole(QPalette::Window);
-        scroll->setStyleSheet(QStringLiteral("QScrollArea { background: #f0f0f0; }"));
-        scroll->setWidget(m_picture);
-    } else {
-        m_picture->setParent(this);
-    }
+    auto *scroll = ui::requireControl<QScrollArea>(this, "scroll_bitfont");
+    scroll->setBackgroundRole(QPalette::Window);
+    scroll->setStyleSheet(QStringLiteral("QScrollArea { background: #f0f0f0; }"));
+    scroll->setWidget(m_picture);
     if (!m_document)
         m_document = std::make_shared<pugi::xml_document>();
     m_model = new BcfGlyphModel(bcfRanges(*m_document), this);
     setUpGlyphGrid(m_grid, m_model, rangeColumnWidth);
     applyRangeSpans(m_grid, *m_model);
-    if (m_grid)
-        connect(m_grid, &QTableView::clicked, this, &CDlgViewFontBcf2::selectCell);
+    connect(m_grid, &QTableView::clicked, this, &CDlgViewFontBcf2::selectCell);
 }
 
 CDlgViewFontBcf2::~CDlgViewFontBcf2()
 {
     // The grid refers into the document: it goes first.
-    if (m_grid)
-        m_grid->setModel(nullptr);
+    m_grid->setModel(nullptr);
     delete m_model;
 }
 
@@ -79,8 +73,7 @@ CDlgViewFontBcf2::Placement CDlgViewFontBcf2::placementOf(const Bcf2Record &reco
 void CDlgViewFontBcf2::selectCell(const QModelIndex &index)
 {
     const GlyphRef glyph = m_model->glyphAt(index);
-    if (m_xml)
-        m_xml->setPlainText(bcf2XmlText(glyph));
+    m_xml->setPlainText(bcf2XmlText(glyph));
     m_picture->clear();
     const Bcf2Record record = bcf2Of(glyph);
     if (!record.valid)

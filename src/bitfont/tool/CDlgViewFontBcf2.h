@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bitfont/core/GlyphRecords.h"
+#include "ui/RequiredControls.h"
 
 #include <QDialog>
 
@@ -22,6 +23,14 @@ class CDlgViewFontBcf2 : public QDialog
     Q_OBJECT
 public:
     static constexpr char layoutFile[] = "DlgViewFontBcf2.ui";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        { "label_project_name", "QLabel" },
+        { "grid_font", "QTableView" },
+        { "edit_font_xml", "QPlainTextEdit" },
+        { "scroll_bitfont", "QScrollArea" },
+        { "window_header", "QWidget" },
+        { "windowclosebtn", "QToolButton" },
+    };
     static constexpr int boxSide = 10;
     static constexpr QRgb advanceColour = 0xFFC8C8C8;
 

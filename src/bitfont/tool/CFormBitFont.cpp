@@ -12,6 +12,7 @@
 #include "bitfont/tool/FontFileDialogs.h"
 #include "ui/LayoutLoader.h"
 #include "ui/Prompts.h"
+#include "ui/RequiredControls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -42,9 +43,7 @@ CFormBitFont::CFormBitFont(SettingsStore &settings, CDeviceInterface &device, QW
     }
     auto *places = new QButtonGroup(this);
     for (int place = 0; place < 3; ++place) {
-        m_places[place] = ui::findControl<QCheckBox>(this, QString::fromLatin1(placeControls[place]));
-        if (!m_places[place])
-            continue;
+        m_places[place] = ui::requireControl<QCheckBox>(this, placeControls[place]);
         places->addButton(m_places[place], place);
         connect(m_places[place], &QCheckBox::toggled, this, [this, place](bool on) {
             if (on)
@@ -52,28 +51,23 @@ CFormBitFont::CFormBitFont(SettingsStore &settings, CDeviceInterface &device, QW
         });
     }
     const int stored = settings.readInt(section, memoryPlaceKey, 1);
-    if (QCheckBox *selected = m_places[stored == 0 ? 0 : stored == 1 ? 1 : 2]) {
-        const QSignalBlocker quiet(selected);
-        selected->setChecked(true);
-    }
+    QCheckBox *selected = m_places[stored == 0 ? 0 : stored == 1 ? 1 : 2];
+    const QSignalBlocker quiet(selected);
+    selected->setChecked(true);
 
-    m_name = ui::findControl<QLineEdit>(this, QStringLiteral("edit_bitfont_font_name"));
-    m_width = ui::findControl<QLineEdit>(this, QStringLiteral("edit_bitfont_font_width"));
-    m_height = ui::findControl<QLineEdit>(this, QStringLiteral("edit_bitfont_font_height"));
-    m_gap = ui::findControl<QSpinBox>(this, QStringLiteral("edit_bitfont_font_null_count"));
-    m_nullCount = settings.readInt(section, nullCountKey, 5);
-    if (m_gap) {
-        // A negative gap would end every range at once; the field starts at 0.
-        m_gap->setRange(0, INT_MAX);
-        m_gap->setValue(qMax(0, m_nullCount));
-        m_nullCount = m_gap->value();
-        connect(m_gap, &QSpinBox::valueChanged, this, [this](int value) {
-            m_nullCount = value;
-            m_settings.writeInt(section, nullCountKey, value);
-        });
-    }
-    if (m_name)
-        connect(m_name, &QLineEdit::textChanged, this, [this](const QString &text) { m_font.fontName = text; });
+    m_name = ui::requireControl<QLineEdit>(this, "edit_bitfont_font_name");
+    m_width = ui::requireControl<QLineEdit>(this, "edit_bitfont_font_width");
+    m_height = ui::requireControl<QLineEdit>(this, "edit_bitfont_font_height");
+    m_gap = ui::requireControl<QSpinBox>(this, "edit_bitfont_font_null_count");
+    // A negative gap would end every range at once; the field starts at 0.
+    m_gap->setRange(0, INT_MAX);
+    m_gap->setValue(qMax(0, settings.readInt(section, nullCountKey, 5)));
+    m_nullCount = m_gap->value();
+    connect(m_gap, &QSpinBox::valueChanged, this, [this](int value) {
+        m_nullCount = value;
+        m_settings.writeInt(section, nullCountKey, value);
+    });
+    connect(m_name, &QLineEdit::textChanged, this, [this](const QString &text) { m_font.fontName = text; });
 
     const std::pair<const char *, void (CFormBitFont::*)()> buttons[] = {
         { "btn_bitfont_load_system_font", &CFormBitFont::loadSystemFont },
@@ -85,10 +79,8 @@ CFormBitFont::CFormBitFont(SettingsStore &settings, CDeviceInterface &device, QW
         { "btn_bitfont_save_font_bin", &CFormBitFont::exportBcf },
         { "btn_bitfont_save_project", &CFormBitFont::saveProject },
     };
-    for (const auto &[name, handler] : buttons) {
-        if (auto *button = ui::findControl<QPushButton>(this, QString::fromLatin1(name)))
-            connect(button, &QPushButton::clicked, this, handler);
-    }
+    for (const auto &[name, handler] : buttons)
+        connect(ui::requireControl<QPushButton>(this, name), &QPushButton::clicked, this, handler);
 }
 
 void CFormBitFont::memoryPlaceSelected(int place)
@@ -99,12 +91,9 @@ void CFormBitFont::memoryPlaceSelected(int place)
 void CFormBitFont::refreshFields()
 {
     const CFreeTypeFont::Fields fields = m_font.fields();
-    if (m_name)
-        m_name->setText(fields.name);
-    if (m_width)
-        m_width->setText(QString::number(fields.width));
-    if (m_height)
-        m_height->setText(QString::number(fields.height));
+    m_name->setText(fields.name);
+    m_width->setText(QString::number(fields.width));
+    m_height->setText(QString::number(fields.height));
 }
 
 int CFormBitFont::runAction(jobs::TaskCode code)
@@ -157,7 +146,7 @@ void CFormBitFont::exportBcf()
 
 void CFormBitFont::download()
 {
-    const QString name = m_name ? m_name->text() : QString();
+    const QString name = m_name->text();
     if (!isDownloadableFontName(name)) {
         prompts().showMessage(this, translate(QStringLiteral("字体名称不能包含逗号或换行。")), QString(),
             Prompts::Buttons::Ok, Prompts::Icon::Warning);
@@ -165,7 +154,7 @@ void CFormBitFont::download()
     }
     m_font.fontName = name;
     for (int place = 0; place < 3; ++place) {
-        if (m_places[place] && m_places[place]->isChecked())
+        if (m_places[place]->isChecked())
             m_font.memoryPlace = QString::fromLatin1(placeWords[place]);
     }
     runAction(jobs::TaskCode::DownloadFont);

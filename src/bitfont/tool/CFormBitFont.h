@@ -2,6 +2,7 @@
 
 #include "bitfont/core/CFreeTypeFont.h"
 #include "jobs/TaskCode.h"
+#include "ui/RequiredControls.h"
 
 #include <QElapsedTimer>
 #include <QFont>
@@ -21,6 +22,23 @@ class CFormBitFont : public QWidget
     Q_OBJECT
 public:
     static constexpr char layoutFile[] = "FormBitFont.ui";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        { "chk_bitfont_dram", "QCheckBox" },
+        { "chk_bitfont_flash", "QCheckBox" },
+        { "chk_bitfont_card", "QCheckBox" },
+        { "edit_bitfont_font_name", "QLineEdit" },
+        { "edit_bitfont_font_width", "QLineEdit" },
+        { "edit_bitfont_font_height", "QLineEdit" },
+        { "edit_bitfont_font_null_count", "QSpinBox" },
+        { "btn_bitfont_load_system_font", "QPushButton" },
+        { "btn_bitfont_load_ttf_file", "QPushButton" },
+        { "btn_bitfont_load_project", "QPushButton" },
+        { "btn_bitfont_edit_font", "QPushButton" },
+        { "btn_bitfont_preview_font", "QPushButton" },
+        { "btn_bitfont_download", "QPushButton" },
+        { "btn_bitfont_save_font_bin", "QPushButton" },
+        { "btn_bitfont_save_project", "QPushButton" },
+    };
 
     CFormBitFont(SettingsStore &settings, CDeviceInterface &device, QWidget *parent = nullptr);
 
