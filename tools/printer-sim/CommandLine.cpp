@@ -121,6 +121,8 @@ const Value values[] = {
         } },
     { "slow", "ms", "Fault: every reply leaves this many milliseconds late.",
         [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.faults.answerDelayMs); } },
+    { "fail-block", "n", "Fault: the boot loader refuses block n (counted from 0).",
+        [](CommandLine &c, const QString &v) { return toInt(v, 0, 1 << 20, c.config.faults.failBlock); } },
     { "restart-delay", "ms", "Time away after ESC ! R (default 1500).",
         [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.timings.restartMs); } },
     { "boot-delay", "ms", "Time until the boot device appears after INIAP OXALBOOT (default 3000).",
