@@ -176,27 +176,33 @@ void TestUpgrade::fullUpgrade_data()
 {
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("blocks");
-    QTest::newRow("20 KiB") << 20 * 1024 << 3;
-    QTest::newRow("8193 bytes") << 8193 << 2;
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("20 KiB") << 20 * 1024 << 3 << QByteArray("V2.00") << QStringLiteral("升级完成，固件版本：V2.00");
+    QTest::newRow("8193 bytes") << 8193 << 2 << QByteArray("V2.00") << QStringLiteral("升级完成，固件版本：V2.00");
+    QTest::newRow("8192 bytes, same version")
+        << 8192 << 1 << QByteArray("V1.21") << QStringLiteral("升级完成，但固件版本没有改变：V1.21");
 }
 
 void TestUpgrade::fullUpgrade()
 {
     QFETCH(int, size);
     QFETCH(int, blocks);
+    QFETCH(QByteArray, version);
+    QFETCH(QString, text);
     Bench bench;
     QVERIFY2(bench.printer.started(), qPrintable(bench.printer.error()));
     QVERIFY(bench.mainPort.IsOpen());
-    const QByteArray image = firmwareImage(size);
+    const QByteArray image = firmwareImage(size, version);
     const QString path = bench.writeImage(image);
     TrafficLogRecorder log;
 
     const UpgradeOutcome outcome = bench.run(path);
 
     QCOMPARE(int(outcome.result), int(UpgradeResult::UpgradedAndBack));
-    QCOMPARE(outcome.statusText, QStringLiteral("升级完成，固件版本：V2.00"));
+    QCOMPARE(outcome.statusText, text);
     QCOMPARE(outcome.previousVersion, QStringLiteral("V1.21"));
-    QCOMPARE(outcome.version, QStringLiteral("V2.00"));
+    QCOMPARE(outcome.version, QString::fromLatin1(version));
     const QList<QByteArray> frames = bench.bootRecord->takeWrites();
     const QList<QByteArray> expected = expectedFrames(image);
     QCOMPARE(frames.size(), expected.size());
@@ -214,7 +220,7 @@ void TestUpgrade::fullUpgrade()
     QCOMPARE(log.lines().filter(QStringLiteral("Upgrade ")),
         QStringList { QStringLiteral("Upgrade done, printer back: ") + outcome.statusText });
     QCOMPARE(bench.printer.printer().bootLoader().writtenImage(), image);
-    QCOMPARE(bench.printer.countActions("FIRMWARE V2.00"), 1);
+    QCOMPARE(bench.printer.countActions("FIRMWARE " + version), 1);
     // The main port is open again on the printer's new node.
     QVERIFY(bench.mainPort.IsOpen());
     QCOMPARE(bench.mainPort.settings().usbDeviceId, bench.saved.usbDeviceId);
