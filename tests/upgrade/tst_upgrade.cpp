@@ -163,6 +163,7 @@ private Q_SLOTS:
     void printerNotBackInTimeIsBounded();
     void withoutDeviceIdNothingIsWaitedFor();
     void dialogRunsOneUpgradeAndHoldsOtherJobs();
+    void closingTheDialogLeavesTheUpgradeRunning();
     void screenshots_data();
     void screenshots();
 };
@@ -531,6 +532,28 @@ void TestUpgrade::dialogRunsOneUpgradeAndHoldsOtherJobs()
     QCOMPARE(bench.printer.countActions("INIAP OXALBOOT"), 1);
     QCOMPARE(started.size(), 1);
     QTRY_VERIFY(!RunningWorkers::isRunning(QString::fromLatin1(jobs::worker::upgrade)));
+}
+
+void TestUpgrade::closingTheDialogLeavesTheUpgradeRunning()
+{
+    Bench bench;
+    ScriptedPrompts prompts;
+    prompts.fileNames.enqueue(bench.writeImage(firmwareImage(4 * 8192)));
+    TrafficLogRecorder log;
+    auto dialog = std::make_unique<CDlgUpgrade>(bench.environment);
+    dialog->chooseFile();
+    QSignalSpy started(dialog.get(), &CDlgUpgrade::started);
+    dialog->startUpgrade();
+    QCOMPARE(started.size(), 1);
+    QTRY_VERIFY(bench.printer.countActions("INIAP OXALBOOT") == 1);
+    dialog.reset();
+
+    const QString slot = QString::fromLatin1(jobs::worker::upgrade);
+    QTRY_VERIFY_WITH_TIMEOUT(!RunningWorkers::isRunning(slot), 30000);
+    // Its reports went nowhere, but it ended as it would have with the window open.
+    QCOMPARE(log.lines().filter(QStringLiteral("Upgrade ")),
+        QStringList { QStringLiteral("Upgrade done, printer back: 升级完成，固件版本：V2.00") });
+    QVERIFY(bench.printer.printer().mode() == printersim::PrinterMode::Normal);
 }
 
 void TestUpgrade::screenshots_data()
