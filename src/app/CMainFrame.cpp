@@ -4,6 +4,7 @@
 #include "app/CDlgSoftLanguage.h"
 #include "app/PageSettings.h"
 #include "app/PortDialogs.h"
+#include "app/WorkerThread.h"
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
@@ -74,6 +75,9 @@ CMainFrame::CMainFrame(CApp &app, QWidget *parent)
     setStyleSheet(QStringLiteral("CMainFrame { background: #2b5f8e; }"));
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
     ui::installWindowChrome(this, true);
+    m_deviceChangeHeld.setSingleShot(true);
+    m_deviceChangeHeld.setInterval(500);
+    connect(&m_deviceChangeHeld, &QTimer::timeout, this, &CMainFrame::onDeviceChange);
     m_log = ui::requireControl<QPlainTextEdit>(this, "traffic_log");
     m_stack = ui::requireControl<QStackedWidget>(this, "tab_main");
     createPages();
@@ -186,6 +190,13 @@ void CMainFrame::selectLanguage()
 
 void CMainFrame::onDeviceChange()
 {
+    // During an upgrade the printer comes and goes as its boot device, and
+    // the upgrade reopens the port itself: look again once it has ended.
+    if (upgradeRunning()) {
+        if (!m_deviceChangeHeld.isActive())
+            m_deviceChangeHeld.start();
+        return;
+    }
     // A dialog over the window may have a worker on the port, and the USB
     // dialog reopens the port: wait until that dialog has closed.
     if (QWidget *modal = QApplication::activeModalWidget()) {

@@ -5,6 +5,7 @@
 #include "ui/RequiredControls.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -82,4 +83,6 @@ private:
     int m_logLines = 0;
     bool m_initialised = false;
     QPointer<QDialog> m_deviceChangeWaitsFor;
+    // A device change that came during an upgrade, looked at again until it has ended.
+    QTimer m_deviceChangeHeld;
 };

@@ -1,5 +1,7 @@
 #include "app/WorkerThread.h"
 
+#include "jobs/TaskCode.h"
+
 #include <QWidget>
 
 QMutex RunningWorkers::s_mutex;
@@ -8,6 +10,9 @@ QHash<QString, RunningWorkers::Entry> RunningWorkers::s_slots;
 WorkerThread *WorkerThread::startJob(const QString &slotName, jobs::Job job, std::shared_ptr<jobs::JobContext> context)
 {
     if (job.isNull() || !context)
+        return nullptr;
+    // An upgrade has the printer in its boot loader: no other job may talk to it meanwhile.
+    if (slotName != QLatin1String(jobs::worker::upgrade) && upgradeRunning())
         return nullptr;
     auto *worker = new WorkerThread(slotName, std::move(job), std::move(context));
     if (!RunningWorkers::claim(slotName, worker)) {
@@ -47,6 +52,11 @@ void disableWhileRunning(QWidget *control, WorkerThread *worker)
         return;
     control->setEnabled(false);
     QObject::connect(worker, &WorkerThread::jobEnded, control, [control] { control->setEnabled(true); });
+}
+
+bool upgradeRunning()
+{
+    return RunningWorkers::isRunning(QString::fromLatin1(jobs::worker::upgrade));
 }
 
 bool RunningWorkers::isRunning(const QString &slotName)

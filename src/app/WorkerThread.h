@@ -23,7 +23,8 @@ public:
     // slot of slotName (e.g. "CThreadUpgrade") at once and returns the
     // worker, whose thread begins when the window thread is next idle, so the
     // caller connects to it first without a race. Null, starting nothing,
-    // when job is null or a worker of slotName is still running.
+    // when job is null, a worker of slotName is still running, or an upgrade
+    // runs (a firmware upgrade holds every other job).
     static WorkerThread *startJob(const QString &slotName, jobs::Job job, std::shared_ptr<jobs::JobContext> context);
 
 Q_SIGNALS:
@@ -45,6 +46,9 @@ private:
 // what a form does inside the click that started the worker, so that a
 // second click cannot ask for a second job.
 void disableWhileRunning(QWidget *control, WorkerThread *worker);
+
+// Whether the firmware upgrade worker is running.
+bool upgradeRunning();
 
 // One process-wide slot per worker class with the running worker's thread.
 class RunningWorkers

@@ -131,11 +131,17 @@ std::unique_ptr<UsbDeviceTree> systemUsbDeviceTree()
     return std::make_unique<UdevDeviceTree>();
 }
 
-QList<UsbPrinterEntry> scanUsbPrinters(const UsbDeviceTree &tree)
+static QList<UsbPrinterNode> sortedNodes(const UsbDeviceTree &tree)
 {
     QList<UsbPrinterNode> nodes = tree.printerNodes();
     std::stable_sort(nodes.begin(), nodes.end(),
         [](const UsbPrinterNode &a, const UsbPrinterNode &b) { return nodeNumber(a.name) < nodeNumber(b.name); });
+    return nodes;
+}
+
+QList<UsbPrinterEntry> scanUsbPrinters(const UsbDeviceTree &tree)
+{
+    const QList<UsbPrinterNode> nodes = sortedNodes(tree);
     QList<UsbPrinterEntry> entries;
     for (const UsbPrinterNode &node : nodes) {
         const QString hardwareId = node.ieee1284Id ? usbPrintHardwareId(*node.ieee1284Id) : QString();
@@ -149,6 +155,18 @@ QList<UsbPrinterEntry> scanUsbPrinters(const UsbDeviceTree &tree)
 QList<UsbPrinterEntry> scanUsbPrinters()
 {
     return scanUsbPrinters(*systemUsbDeviceTree());
+}
+
+std::optional<UsbPrinterEntry> findUsbPrinter(const UsbDeviceTree &tree, const QString &needle)
+{
+    if (needle.isEmpty())
+        return std::nullopt;
+    for (const UsbPrinterNode &node : sortedNodes(tree)) {
+        const QString hardwareId = node.ieee1284Id ? usbPrintHardwareId(*node.ieee1284Id) : QString();
+        if (!hardwareId.isEmpty() && hardwareId.contains(needle))
+            return UsbPrinterEntry { node.devicePath, hardwareId, node.name };
+    }
+    return std::nullopt;
 }
 
 } // namespace platform

@@ -68,4 +68,10 @@ std::unique_ptr<UsbDeviceTree> systemUsbDeviceTree();
 QList<UsbPrinterEntry> scanUsbPrinters(const UsbDeviceTree &tree);
 QList<UsbPrinterEntry> scanUsbPrinters();
 
+// The first printer in the scan's order whose hardware id contains needle
+// (case-sensitive); nothing for an empty needle. Unlike the scan it skips an
+// interface whose device id cannot be read, so that one cannot hide a
+// printer listed after it (the boot device during an upgrade).
+std::optional<UsbPrinterEntry> findUsbPrinter(const UsbDeviceTree &tree, const QString &needle);
+
 } // namespace platform

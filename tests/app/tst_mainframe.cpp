@@ -4,7 +4,9 @@
 #include "app/CommandLine.h"
 #include "app/LanguageManager.h"
 #include "app/PortDialogs.h"
+#include "app/WorkerThread.h"
 #include "connection/TrafficLog.h"
+#include "jobs/TaskCode.h"
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
 #include "ui/SkinPackage.h"
@@ -22,8 +24,10 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -101,6 +105,7 @@ private Q_SLOTS:
     void confirmedNetDialogReopensThePort();
     void deviceChangeOpensUsbDialogOnlyForUsb();
     void deviceChangeWaitsForTheOpenDialog();
+    void deviceChangeWaitsForARunningUpgrade();
     void tabButtonsShowTheirPages();
     void fontToolOptionShowsTheHiddenPage_data();
     void fontToolOptionShowsTheHiddenPage();
@@ -280,6 +285,34 @@ void TestMainFrame::deviceChangeWaitsForTheOpenDialog()
     QCOMPARE(openedWhileBusy, QStringList());
     QTRY_COMPARE_WITH_TIMEOUT(shell.dialogs->opened, QStringList { QStringLiteral("usb") }, 2000);
     QTest::qWait(10);
+    QCOMPARE(shell.dialogs->opened, QStringList { QStringLiteral("usb") });
+}
+
+// An upgrade may be left running behind a closed dialog, with the printer
+// coming and going as its boot device: the USB dialog waits for its end.
+void TestMainFrame::deviceChangeWaitsForARunningUpgrade()
+{
+    Shell shell(0);
+    shell.settle();
+    shell.dialogs->opened.clear();
+    std::atomic<bool> release = false;
+    auto context = std::make_shared<jobs::JobContext>();
+    WorkerThread *upgrade = WorkerThread::startJob(QString::fromLatin1(jobs::worker::upgrade),
+        jobs::makeJob([&release](jobs::JobContext &) {
+            while (!release)
+                QThread::msleep(5);
+            return 0;
+        }),
+        context);
+    QVERIFY(upgrade);
+    QTRY_VERIFY(RunningWorkers::entry(QString::fromLatin1(jobs::worker::upgrade)).threadId != nullptr);
+    shell.frame()->onDeviceChange();
+    shell.frame()->onDeviceChange();
+    QTest::qWait(700);
+    QCOMPARE(shell.dialogs->opened, QStringList());
+    release = true;
+    QTRY_COMPARE_WITH_TIMEOUT(shell.dialogs->opened, QStringList { QStringLiteral("usb") }, 3000);
+    QTest::qWait(600);
     QCOMPARE(shell.dialogs->opened, QStringList { QStringLiteral("usb") });
 }
 

@@ -85,6 +85,7 @@ private Q_SLOTS:
 
 private:
     QString usbHardwareId() const;
+    QString usbDevicePath() const;
     bool waitForUsbId(const QString &needle);
 
     QTemporaryDir m_sysfs;
@@ -210,6 +211,12 @@ void TestPrinterSimProcess::answersDiscoveryOverUdp()
     QVERIFY2(changed.contains(",DHCP OFF,") && changed.contains(",GATEWAY:127.0.0.254,"), changed.constData());
 }
 
+QString TestPrinterSimProcess::usbDevicePath() const
+{
+    const auto printers = platform::scanUsbPrinters(platform::SysfsDeviceTree(m_sysfs.path()));
+    return printers.size() == 1 ? printers.first().devicePath : QString();
+}
+
 QString TestPrinterSimProcess::usbHardwareId() const
 {
     const auto printers = platform::scanUsbPrinters(platform::SysfsDeviceTree(m_sysfs.path()));
@@ -238,17 +245,21 @@ void TestPrinterSimProcess::usbEntryFollowsBootMode()
     QVERIFY(node.write("DIAGNOSTIC REPORT DPI\r\n"));
     QCOMPARE(node.read(5), QByteArray("203\r\n"));
 
+    // Each mode change takes the old node away and shows the printer on a new one.
     QVERIFY(node.write("INIAP OXALBOOT\r\n"));
     QVERIFY(waitForUsbId(QStringLiteral("USBPRINT\\OXAL_Printer_Boot")));
-    QVERIFY(node.write(printersim::BootFrame { 2, {} }.encode()));
-    const QByteArray reply = node.read(13);
+    QVERIFY(node.read(1, 200).isEmpty() && node.hungUp());
+    DeviceNode boot(usbDevicePath());
+    QVERIFY(boot.write(printersim::BootFrame { 2, {} }.encode()));
+    const QByteArray reply = boot.read(13);
     QVERIFY(reply.size() > 12);
     QCOMPARE(int(reply[12]), 0);
 
-    QVERIFY(node.write(printersim::BootFrame { 7, {} }.encode()));
+    QVERIFY(boot.write(printersim::BootFrame { 7, {} }.encode()));
     QVERIFY(waitForUsbId(normalId));
-    QVERIFY(node.write("DIAGNOSTIC REPORT DPI\r\n"));
-    QCOMPARE(node.read(5), QByteArray("203\r\n"));
+    DeviceNode normal(usbDevicePath());
+    QVERIFY(normal.write("DIAGNOSTIC REPORT DPI\r\n"));
+    QCOMPARE(normal.read(5), QByteArray("203\r\n"));
 }
 
 // The transports carry out the fault switches: a dropped connection, a late

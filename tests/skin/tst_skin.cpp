@@ -13,6 +13,7 @@
 #include "ui/LayoutLoader.h"
 #include "ui/RequiredControls.h"
 #include "ui/SkinPackage.h"
+#include "upgrade/CDlgUpgrade.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -44,6 +45,7 @@ const WindowControls windows[] = {
     { CDlgImportFont::layoutFile, CDlgImportFont::requiredControls },
     { CDlgViewFontBcf2::layoutFile, CDlgViewFontBcf2::requiredControls },
     { CDlgFontEdit::layoutFile, CDlgFontEdit::requiredControls },
+    { CDlgUpgrade::layoutFile, CDlgUpgrade::requiredControls },
     // Windows whose forms are still to come show their layouts as drawn.
     { "FormPrinterOptions.ui", {} },
     { "DlgPortCom.ui", {} },

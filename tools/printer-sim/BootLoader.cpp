@@ -38,6 +38,10 @@ std::optional<QByteArray> BootLoader::handle(const BootFrame &frame, bool sumMat
     } else {
         switch (frame.code) {
         case Query:
+            if (faults.failQuery) {
+                reply = statusReply(Refused);
+                break;
+            }
             reply = statusReply(Ok);
             appendBigEndian32(reply, flashBase);
             appendBigEndian32(reply, m_flashSize);
@@ -46,7 +50,7 @@ std::optional<QByteArray> BootLoader::handle(const BootFrame &frame, bool sumMat
             reply = erase(frame.payload, faults);
             break;
         case WriteBlock:
-            reply = writeBlock(frame.payload);
+            reply = writeBlock(frame.payload, faults);
             break;
         case Verify:
             reply = verify(frame.payload, faults);
@@ -75,10 +79,12 @@ QByteArray BootLoader::erase(const QByteArray &payload, const FaultSwitches &fau
     return statusReply(Ok);
 }
 
-QByteArray BootLoader::writeBlock(const QByteArray &payload)
+QByteArray BootLoader::writeBlock(const QByteArray &payload, const FaultSwitches &faults)
 {
     if (!m_erased)
         return statusReply(NotErased);
+    if (faults.failBlock == m_nextBlock)
+        return statusReply(Refused);
     if (payload.size() < 7)
         return statusReply(BadBlock);
     const int number = static_cast<quint8>(payload[4]);

@@ -26,6 +26,7 @@ public:
         BadFrameSum = 0x03,
         EraseFailed = 0x04,
         NotErased = 0x05,
+        Refused = 0x06, // a fault switch said so
         UnknownCommand = 0xFE
     };
 
@@ -49,7 +50,7 @@ private:
     };
     static std::optional<Range> rangeOf(const QByteArray &payload);
     QByteArray erase(const QByteArray &payload, const FaultSwitches &faults);
-    QByteArray writeBlock(const QByteArray &payload);
+    QByteArray writeBlock(const QByteArray &payload, const FaultSwitches &faults);
     QByteArray verify(const QByteArray &payload, const FaultSwitches &faults) const;
 
     quint32 m_flashSize;

@@ -25,6 +25,10 @@ struct FaultSwitches {
     bool closeMidTransfer = false; // a download or firmware block drops the link half-way
     bool failErase = false; // the boot loader reports a failed erase
     bool wrongVerifySum = false; // the boot loader's verify sum is off by one
+    bool failQuery = false; // the boot loader refuses the parameter query
+    int failBlock = -1; // the boot loader refuses the block with this number (counted from 0)
+    bool neverEnterBoot = false; // INIAP OXALBOOT restarts the printer into normal mode again
+    bool neverLeaveBoot = false; // the boot restart command is taken but the boot loader stays
 };
 
 struct Timings {

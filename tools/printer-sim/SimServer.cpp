@@ -209,6 +209,16 @@ void SimServer::pump()
                 std::fprintf(stderr, "ostrel-printer-sim: %s\n", qPrintable(error));
             m_usbSession = std::make_unique<PrinterSession>(m_printer, PrinterSession::Link::Usb);
         }
+        if (m_printer.generation() != m_usbGeneration) {
+            // A printer that restarts drops off the bus: the program's handle
+            // dies, and the entry comes back (if at all) on a fresh node.
+            m_usbGeneration = m_printer.generation();
+            m_usb->publish({});
+            QString error;
+            if (!m_usb->hangUp(&error))
+                std::fprintf(stderr, "ostrel-printer-sim: %s\n", qPrintable(error));
+            m_usbSession = std::make_unique<PrinterSession>(m_printer, PrinterSession::Link::Usb);
+        }
         m_usb->publish(m_printer.ieee1284Id());
         plan(m_usbSession->nextOutputMs());
     }

@@ -66,6 +66,7 @@ private:
     QUdpSocket *m_udp = nullptr;
     UsbPort *m_usb = nullptr;
     std::unique_ptr<PrinterSession> m_usbSession;
+    quint64 m_usbGeneration = 0;
     std::map<QTcpSocket *, std::unique_ptr<PrinterSession>> m_clients;
     QTimer m_wakeUp;
     QHostAddress m_boundAddress;

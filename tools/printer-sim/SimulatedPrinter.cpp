@@ -150,7 +150,8 @@ bool SimulatedPrinter::executeAction(const QByteArray &upperLine, qint64 nowMs)
         printSelfTest(nowMs);
     } else if (upperLine == "INIAP OXALBOOT") {
         record(upperLine);
-        leave(PrinterMode::EnteringBoot, nowMs + m_config.timings.bootEnterMs);
+        const PrinterMode away = m_config.faults.neverEnterBoot ? PrinterMode::Restarting : PrinterMode::EnteringBoot;
+        leave(away, nowMs + m_config.timings.bootEnterMs);
         return true;
     } else {
         return false;
@@ -279,7 +280,10 @@ std::optional<QByteArray> SimulatedPrinter::executeBootFrame(const BootFrame &fr
     if (m_mode != PrinterMode::Boot)
         return std::nullopt;
     auto reply = m_bootLoader.handle(frame, sumMatches, m_config.faults);
-    if (m_bootLoader.restartRequested()) {
+    if (m_bootLoader.restartRequested() && m_config.faults.neverLeaveBoot) {
+        record("BOOT RESTART IGNORED");
+        m_bootLoader.reset();
+    } else if (m_bootLoader.restartRequested()) {
         record("BOOT RESTART");
         leave(PrinterMode::LeavingBoot, nowMs + m_config.timings.bootLeaveMs);
     }
