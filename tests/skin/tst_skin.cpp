@@ -46,6 +46,8 @@ const WindowControls windows[] = {
     { CDlgFontEdit::layoutFile, CDlgFontEdit::requiredControls },
     // Windows whose forms are still to come show their layouts as drawn.
     { "FormPrinterOptions.ui", {} },
+    { "DlgFormDetect.ui", {} },
+    { "DlgSensorCheck.ui", {} },
     { "DlgPortCom.ui", {} },
     { "DlgPortLpt.ui", {} },
 };
