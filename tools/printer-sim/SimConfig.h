@@ -25,6 +25,8 @@ struct FaultSwitches {
     bool closeMidTransfer = false; // a download or firmware block drops the link half-way
     bool failErase = false; // the boot loader reports a failed erase
     bool wrongVerifySum = false; // the boot loader's verify sum is off by one
+    QByteArray sensorReply; // SENSORCHECK answers these bytes instead of drifting readings
+    bool shortSensorReply = false; // SENSORCHECK answers one byte less than its 48
 };
 
 struct Timings {
