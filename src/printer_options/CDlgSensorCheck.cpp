@@ -19,7 +19,6 @@ using printer_options::SensorReadings;
 namespace {
 
 constexpr int typeHeadingId = 2;
-constexpr int readingColumnWidth = 36;
 const QString rowNames[3]
     = { QStringLiteral("投射传感器"), QStringLiteral("反射传感器"), QStringLiteral("辅助传感器") };
 
@@ -55,7 +54,6 @@ void CDlgSensorCheck::setUpGrid()
     for (int column = 1; column <= 16; ++column) {
         if (!m_grid->horizontalHeaderItem(column))
             m_grid->setHorizontalHeaderItem(column, new QTableWidgetItem(QString::number(column - 1)));
-        m_grid->setColumnWidth(column, readingColumnWidth);
     }
     const std::array<qint32, 16> *arrays[3]
         = { &m_params.sensorTransmissive, &m_params.sensorReflective, &m_params.sensorAuxiliary };
@@ -67,8 +65,15 @@ void CDlgSensorCheck::setUpGrid()
             m_grid->setItem(row, column, cell);
         }
     }
-    m_grid->resizeColumnToContents(0);
-    m_grid->horizontalHeader()->setStretchLastSection(true);
+    // The names take what they need, the readings share the rest evenly, and
+    // the grid is exactly as high as its three rows.
+    QHeaderView *header = m_grid->horizontalHeader();
+    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    for (int column = 1; column <= 16; ++column)
+        header->setSectionResizeMode(column, QHeaderView::Stretch);
+    m_grid->setFixedHeight(
+        header->sizeHint().height() + 3 * m_grid->verticalHeader()->defaultSectionSize() + 2 * m_grid->frameWidth());
+    resize(width(), sizeHint().height());
 }
 
 void CDlgSensorCheck::showEvent(QShowEvent *event)
