@@ -130,15 +130,21 @@ void MaintenanceActions::showStatus(bool printerAnswered)
 
 void MaintenanceActions::startWifiScan()
 {
-    startWifiScan(QDBusConnection::systemBus());
+    // Even connecting to the system bus can wait, so that happens on the worker too.
+    runWifiScan([] { return QDBusConnection::systemBus(); });
 }
 
 void MaintenanceActions::startWifiScan(const QDBusConnection &bus)
 {
+    runWifiScan([bus] { return bus; });
+}
+
+void MaintenanceActions::runWifiScan(std::function<QDBusConnection()> bus)
+{
     QPointer<QComboBox> names = ui::findControl<QComboBox>(m_form, QStringLiteral("cb_wifi_name"));
     QPointer<MaintenanceActions> self(this);
     WorkerThread *worker = WorkerThread::startJob(QString::fromLatin1(wifiScanWorker),
-        jobs::makeJob([bus](jobs::JobContext &) { return printer_options::scanWifiNetworks(bus); },
+        jobs::makeJob([bus = std::move(bus)](jobs::JobContext &) { return printer_options::scanWifiNetworks(bus()); },
             [names, self](const printer_options::WifiScanResult &result) {
                 for (const QString &line : result.logLines)
                     LogLine(line);
@@ -148,6 +154,6 @@ void MaintenanceActions::startWifiScan(const QDBusConnection &bus)
                     Q_EMIT self->wifiScanFinished();
             }),
         std::make_shared<jobs::JobContext>());
-    if (!worker && self)
-        Q_EMIT wifiScanFinished();
+    if (!worker)
+        Q_EMIT wifiScanFinished(); // a scan is still running; its names will come
 }

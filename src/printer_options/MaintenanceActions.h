@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class CDeviceInterface;
 class QComboBox;
 struct PrinterParameters;
@@ -61,6 +63,7 @@ private:
     void checkSensors();
     void readStatus();
     bool confirm(const QString &question);
+    void runWifiScan(std::function<QDBusConnection()> bus);
 
     QPointer<QWidget> m_form;
     CDeviceInterface &m_port;

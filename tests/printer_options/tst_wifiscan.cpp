@@ -1,3 +1,4 @@
+#include "app/WorkerThread.h"
 #include "printer_options/FormFixture.h"
 #include "printer_options/MaintenanceActions.h"
 #include "printer_options/WifiScan.h"
@@ -167,6 +168,7 @@ void WifiScanTest::unreachableNetworkManagerLogsAndListsNothing()
     QSignalSpy finished(&actions, &MaintenanceActions::wifiScanFinished);
     actions.startWifiScan(connection);
     QVERIFY(finished.wait(5000));
+    QTRY_VERIFY(!RunningWorkers::isRunning(QString::fromLatin1(MaintenanceActions::wifiScanWorker)));
     QCOMPARE(ui::findControl<QComboBox>(form.get(), QStringLiteral("cb_wifi_name"))->count(), 0);
     QTRY_COMPARE(log.lines(), result.logLines);
     QVERIFY(port.writes().isEmpty());
@@ -196,6 +198,7 @@ void WifiScanTest::namesAreAddedToTheFormsList()
     QSignalSpy finished(&actions, &MaintenanceActions::wifiScanFinished);
     actions.startWifiScan(bus());
     QVERIFY(finished.wait(10000));
+    QTRY_VERIFY(!RunningWorkers::isRunning(QString::fromLatin1(MaintenanceActions::wifiScanWorker)));
     QStringList items;
     for (int i = 0; i < names->count(); ++i)
         items.append(names->itemText(i));
