@@ -20,7 +20,11 @@ CDlgFormDetect::CDlgFormDetect(int &calibrationChoice, QWidget *parent)
         group->addButton(m_options[i], i);
         m_options[i]->setChecked(i == m_choice);
     }
-    connect(group, &QButtonGroup::idClicked, this, [this](int id) { m_choice = id; });
+    // Toggled rather than clicked: a choice made with the arrow keys counts too.
+    connect(group, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            m_choice = id;
+    });
     connect(ui::requireControl<QPushButton>(this, "btn_ok"), &QPushButton::clicked, this, [this] { done(1); });
 }
 
