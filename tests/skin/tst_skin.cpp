@@ -9,6 +9,8 @@
 #include "port_dialogs/CDlgModifyNetWork.h"
 #include "port_dialogs/CDlgPortNet.h"
 #include "port_dialogs/CDlgPortUsb.h"
+#include "printer_options/CDlgFormDetect.h"
+#include "printer_options/CDlgSensorCheck.h"
 #include "terminal/CFormCommunication.h"
 #include "ui/LayoutLoader.h"
 #include "ui/RequiredControls.h"
@@ -46,6 +48,8 @@ const WindowControls windows[] = {
     { CDlgViewFontBcf2::layoutFile, CDlgViewFontBcf2::requiredControls },
     { CDlgFontEdit::layoutFile, CDlgFontEdit::requiredControls },
     { CDlgUpgrade::layoutFile, CDlgUpgrade::requiredControls },
+    { CDlgFormDetect::layoutFile, CDlgFormDetect::requiredControls },
+    { CDlgSensorCheck::layoutFile, CDlgSensorCheck::requiredControls },
     // Windows whose forms are still to come show their layouts as drawn.
     { "FormPrinterOptions.ui", {} },
     { "DlgPortCom.ui", {} },

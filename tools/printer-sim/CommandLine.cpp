@@ -37,6 +37,8 @@ const Flag flags[] = {
         [](CommandLine &c) { c.config.faults.neverEnterBoot = true; } },
     { "never-leave-boot", "Fault: the boot loader ignores its restart command.",
         [](CommandLine &c) { c.config.faults.neverLeaveBoot = true; } },
+    { "short-sensor-reply", "Fault: SENSORCHECK answers 47 bytes instead of 48.",
+        [](CommandLine &c) { c.config.faults.shortSensorReply = true; } },
     { "no-udp", "Do not answer discovery on UDP.", [](CommandLine &c) { c.server.udp = false; } },
     { "verbose", "Print every action of the printer on standard error.",
         [](CommandLine &c) { c.server.verbose = true; } },
@@ -118,6 +120,12 @@ const Value values[] = {
         [](CommandLine &c, const QString &v) {
             int status = 0;
             return toInt(v, 0, 255, status) && (c.config.statusByte = static_cast<quint8>(status), true);
+        } },
+    { "sensor-reply", "hex", "SENSORCHECK answers these bytes (hex digits) instead of drifting readings.",
+        [](CommandLine &c, const QString &v) {
+            const QByteArray hex = v.toLatin1();
+            c.config.faults.sensorReply = QByteArray::fromHex(hex);
+            return !hex.isEmpty() && hex.size() % 2 == 0 && c.config.faults.sensorReply.toHex() == hex.toLower();
         } },
     { "slow", "ms", "Fault: every reply leaves this many milliseconds late.",
         [](CommandLine &c, const QString &v) { return toInt(v, 0, 600000, c.config.faults.answerDelayMs); } },

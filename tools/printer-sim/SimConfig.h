@@ -29,6 +29,8 @@ struct FaultSwitches {
     int failBlock = -1; // the boot loader refuses the block with this number (counted from 0)
     bool neverEnterBoot = false; // INIAP OXALBOOT restarts the printer into normal mode again
     bool neverLeaveBoot = false; // the boot restart command is taken but the boot loader stays
+    QByteArray sensorReply; // SENSORCHECK answers these bytes instead of drifting readings
+    bool shortSensorReply = false; // SENSORCHECK answers one byte less than its 48
 };
 
 struct Timings {

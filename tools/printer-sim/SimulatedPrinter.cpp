@@ -124,8 +124,13 @@ std::optional<QByteArray> SimulatedPrinter::executeLine(const QByteArray &line, 
     const PrinterView view { m_config.identity, m_config.options, m_settings, m_store, m_counters };
     if (auto reply = answerQuery(trimmed, view))
         return *reply + "\r\n";
-    if (upper == "SENSORCHECK")
-        return sensorReadings(nowMs, m_settings.media.sensorMode);
+    if (upper == "SENSORCHECK") {
+        QByteArray readings = m_config.faults.sensorReply.isEmpty() ? sensorReadings(nowMs, m_settings.media.sensorMode)
+                                                                    : m_config.faults.sensorReply;
+        if (m_config.faults.shortSensorReply)
+            readings.truncate(47);
+        return readings;
+    }
     if (upper.startsWith("KILL "))
         return kill(trimmed);
     if (executeAction(upper, nowMs) || setClock(upper, nowMs))
