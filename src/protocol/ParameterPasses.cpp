@@ -61,7 +61,8 @@ ReadPassOutcome readAllParameters(CDeviceInterface &port, PrinterParameters &par
     // The Wi-Fi DHCP query runs only on a printer with the option; without it
     // the flag must not keep the answer of a printer read earlier.
     params.wifiQueried = 0;
-    if (!exchanged(queryStatus(port, params)))
+    outcome.statusAnswered = queryStatus(port, params);
+    if (!exchanged(outcome.statusAnswered))
         return report();
     progress.setPosition(++step);
     for (const ParameterRow &row : parameterTable()) {

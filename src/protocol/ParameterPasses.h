@@ -28,6 +28,7 @@ struct ReadPassOutcome {
     End end = End::Complete;
     qint32 queries = 0; // exchanges made, the status query included
     qint32 unanswered = 0; // of those, the ones that failed
+    bool statusAnswered = false; // the status query that opens the pass
 };
 
 struct WritePassOutcome {

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "jobs/Job.h"
+#include "jobs/TaskCode.h"
+#include "protocol/ParameterPasses.h"
+#include "ui/RequiredControls.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class CApp;
+class CDlgProcess;
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+struct PrinterParameters;
+
+// The printer options tab: the printer's identity and every parameter on
+// nine pages, moved between the record and the controls by the bindings of
+// the parameter table, read and written behind the progress dialog.
+class CFormPrinterOptions : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr char layoutFile[] = "FormPrinterOptions.ui";
+    static constexpr ui::RequiredControl requiredControls[] = {
+        { "tab_printer_options", "QStackedWidget" },
+        { "btn_read_all_options", "QPushButton" },
+        { "btn_write_all_options", "QPushButton" },
+        { "label_pass_outcome", "QLabel" },
+        { "text_prt_status", "QLineEdit" },
+        { "cb_wifi_name", "QComboBox" },
+        { "btn_sensor_calibration", "QPushButton" },
+        { "btn_reset_printer", "QPushButton" },
+        { "btn_restart_printer", "QPushButton" },
+        { "btn_print_test_page", "QPushButton" },
+        { "btn_hardware_upgrade", "QPushButton" },
+        { "btn_query_all_sensor", "QPushButton" },
+        { "btn_cancel_AUTO_BAS", "QPushButton" },
+        { "btn_hex_mode", "QPushButton" },
+        { "btn_set_time", "QPushButton" },
+        { "btn_read_prt_status", "QPushButton" },
+    };
+    // The buttons whose actions live outside this form; a click is announced
+    // by maintenanceClicked with the button's name.
+    static constexpr const char *maintenanceButtons[] = {
+        "btn_sensor_calibration",
+        "btn_reset_printer",
+        "btn_restart_printer",
+        "btn_print_test_page",
+        "btn_hardware_upgrade",
+        "btn_query_all_sensor",
+        "btn_cancel_AUTO_BAS",
+        "btn_hex_mode",
+        "btn_set_time",
+        "btn_read_prt_status",
+    };
+
+    // The text of text_prt_status made from the record after a reading pass.
+    using StatusText = std::function<QString(const PrinterParameters &)>;
+
+    explicit CFormPrinterOptions(CApp &app, QWidget *parent = nullptr);
+
+    int currentPage() const;
+    bool writeAllowed() const { return m_writeAllowed; }
+
+    // Record to controls and controls to record, by every binding.
+    void showRecord();
+    void takeRecord();
+
+    // Adds network names found by a scan to cb_wifi_name, in their order.
+    void addWifiNames(const QStringList &names);
+    void setStatusText(StatusText statusText) { m_statusText = std::move(statusText); }
+    // Called at the end of every reading pass; shows the status text when one
+    // has been installed.
+    void showPrinterStatus();
+
+    // The job a click of this form prepared for the progress dialog it opens.
+    static jobs::Job takeJob(CDlgProcess &dialog);
+
+public Q_SLOTS:
+    void readParameters();
+    void writeParameters();
+    // The port was opened again, perhaps to another printer: what was read
+    // no longer describes it.
+    void onPortChanged();
+
+Q_SIGNALS:
+    void maintenanceClicked(const QString &controlName);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void fillLists();
+    void translateListItems();
+    void applyGroupStates();
+    void showReadOutcome(const protocol::ReadPassOutcome &outcome);
+    void showWriteOutcome(const protocol::WritePassOutcome &outcome);
+    // False, with the fields marked and a message, when the page cannot be written.
+    bool pageCanBeWritten(int page);
+    void setWriteAllowed(bool allowed);
+    int runJob(jobs::TaskCode code, jobs::Job job);
+
+    CApp &m_app;
+    QStackedWidget *m_pages = nullptr;
+    QPushButton *m_write = nullptr;
+    QLabel *m_outcome = nullptr;
+    bool m_writeAllowed = false;
+    StatusText m_statusText;
+    jobs::Job m_pendingJob;
+    std::optional<protocol::ReadPassOutcome> m_readOutcome;
+    std::optional<protocol::WritePassOutcome> m_writeOutcome;
+    // Controls the layout enables; the group rules may only disable these.
+    QList<QWidget *> m_enabledByLayout;
+};
+
+// Installs the tab page and the two parameter jobs into the program.
+void registerPrinterOptions(CApp &app);
