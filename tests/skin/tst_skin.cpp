@@ -9,6 +9,7 @@
 #include "port_dialogs/CDlgModifyNetWork.h"
 #include "port_dialogs/CDlgPortNet.h"
 #include "port_dialogs/CDlgPortUsb.h"
+#include "printer_options/CFormPrinterOptions.h"
 #include "terminal/CFormCommunication.h"
 #include "ui/LayoutLoader.h"
 #include "ui/RequiredControls.h"
@@ -40,12 +41,12 @@ const WindowControls windows[] = {
     { CDlgModifyNetWork::layoutFile, CDlgModifyNetWork::requiredControls },
     { CFormCommunication::layoutFile, CFormCommunication::requiredControls },
     { CFormFileManager::layoutFile, CFormFileManager::requiredControls },
+    { CFormPrinterOptions::layoutFile, CFormPrinterOptions::requiredControls },
     { CFormBitFont::layoutFile, CFormBitFont::requiredControls },
     { CDlgImportFont::layoutFile, CDlgImportFont::requiredControls },
     { CDlgViewFontBcf2::layoutFile, CDlgViewFontBcf2::requiredControls },
     { CDlgFontEdit::layoutFile, CDlgFontEdit::requiredControls },
     // Windows whose forms are still to come show their layouts as drawn.
-    { "FormPrinterOptions.ui", {} },
     { "DlgPortCom.ui", {} },
     { "DlgPortLpt.ui", {} },
 };
