@@ -44,7 +44,8 @@ struct ListItems {
 // Numbers and printer words are shown as they stand.
 const ListItems lists[] = {
     { "cb_sensor_mode", { { "间隙纸", 0 }, { "黑标纸", 1 }, { "连续纸", 2 } } },
-    { "cb_zpl_printer_header_close_mode", { { "无动作", 0 }, { "进纸", 1 }, { "感应器校正", 2 }, { "检测标签长度", 3 } } },
+    { "cb_zpl_printer_header_close_mode",
+        { { "无动作", 0 }, { "进纸", 1 }, { "感应器校正", 2 }, { "检测标签长度", 3 } } },
     { "cb_action_after_print", { { "无", 0 }, { "撕纸模式", 1 }, { "裁切模式", 2 }, { "剥离模式", 3 } } },
     { "cb_ribbon_len", { { "LOW", 0, false }, { "MIDDLE", 0, false }, { "HIGHT", 0, false } } },
     { "cb_sensor_ref", { { "固定", 0 }, { "自动", 1 } } },
@@ -74,10 +75,8 @@ struct PageCondition {
     protocol::NumberField flag;
 };
 constexpr PageCondition pageConditions[] = {
-    { OptionsPage::Serial, &P::serialQueried },
-    { OptionsPage::Network, &P::networkQueried },
-    { OptionsPage::Wifi, &P::wifiQueried },
-    { OptionsPage::Cutter, &P::hasCutter },
+    { OptionsPage::Serial, &P::serialQueried }, { OptionsPage::Network, &P::networkQueried },
+    { OptionsPage::Wifi, &P::wifiQueried }, { OptionsPage::Cutter, &P::hasCutter },
     { OptionsPage::Bluetooth, nullptr }, // shown read-only once read
 };
 
@@ -379,8 +378,8 @@ void CFormPrinterOptions::showReadOutcome(const protocol::ReadPassOutcome &outco
     } else if (outcome.end == End::ConnectionLost) {
         lines.append(translate(QStringLiteral("读取参数中断：与打印机的连接中断。")));
     } else if (outcome.unanswered > 0) {
-        lines.append(translate(QStringLiteral("没有应答的查询数：%d")).replace(QLatin1String("%d"),
-            QString::number(outcome.unanswered)));
+        lines.append(translate(QStringLiteral("没有应答的查询数：%d"))
+                         .replace(QLatin1String("%d"), QString::number(outcome.unanswered)));
         const PrinterParameters &params = m_app.parameters();
         const struct {
             bool silent;

@@ -312,8 +312,7 @@ constexpr std::size_t settingCount = static_cast<std::size_t>(Setting::CutMode) 
 
 // Row index of every query and every setting, -1 until found; a value with
 // no row or with two stops the build.
-template <typename Enum, std::size_t count, typename Member>
-constexpr std::array<int, count> indexBy(Member member)
+template <typename Enum, std::size_t count, typename Member> constexpr std::array<int, count> indexBy(Member member)
 {
     std::array<int, count> index {};
     index.fill(-1);

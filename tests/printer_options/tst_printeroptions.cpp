@@ -91,6 +91,8 @@ private Q_SLOTS:
     void pageWithAWrongFieldIsNotWritten();
     void writeThatEndsEarlyIsShown();
     void seamsReachTheIntegrator();
+    void screenshots_data();
+    void screenshots();
 
 private:
     std::unique_ptr<CFormPrinterOptions> readForm(const QStringList &switches = {});
@@ -203,24 +205,26 @@ void PrinterOptionsTest::writeSendsExactlyThePageCommands_data()
     QTest::addColumn<Edits>("edits");
     QTest::addColumn<QStringList>("commands");
     const auto s = [](const char *text) { return QString::fromUtf8(text); };
-    QTest::newRow("basic")
-        << int(OptionsPage::Basic)
-        << Edits { { s("text_opt_speed"), s("5") }, { s("cb_density"), s("12") }, { s("text_paper_width"), s("100") },
-               { s("text_paper_height"), s("50") }, { s("text_offset"), s("-3") }, { s("text_shift_y"), s("2") },
-               { s("text_shift_x"), s("-1") }, { s("chk_ribbon"), s("unchecked") }, { s("cb_ribbon_len"), s("HIGHT") },
-               { s("cb_sensor_ref"), s("Fixed") }, { s("cb_sensor_sta"), s("Special") },
-               { s("cb_ribbon_end"), s("OFF") } }
-        << QStringList { s("SPEED 5[CRLF]"), s("DENSITY 12[CRLF]"), s("SIZE 100mm,50mm[CRLF]"), s("OFFSET -3 dot[CRLF]"),
-               s("SHIFT -1,2[CRLF]"), s("SET RIBBON OFF[CRLF]"), s("SET RIBBONERRLEN HIGHT[CRLF]"),
-               s("SET SENSOR_REF MANUAL[CRLF]"), s("SET SENSOR_STA SPECIAL[CRLF]"), s("SET RIBBONEND OFF[CRLF]") };
-    QTest::newRow("second dialect")
-        << int(OptionsPage::SecondDialect)
-        << Edits { { s("text_zpl_density"), s("30") }, { s("cb_zpl_printer_header_close_mode"), s("Detecting label length") },
-               { s("text_zpl_speed"), s("6") }, { s("text_zpl_tear_position"), s("-5") },
-               { s("text_zpl_label_width"), s("7") }, { s("text_zpl_label_top_offset"), s("-3") },
-               { s("text_zpl_left_offset"), s("8") } }
-        << QStringList { s("~SD30[CRLF]"), s("^MF,L[CRLF]"), s("^PR6[CRLF]"), s("~TA-05[CRLF]"), s("~PW07[CRLF]"),
-               s("~LT-3[CRLF]"), s("~LS8[CRLF]") };
+    QTest::newRow("basic") << int(OptionsPage::Basic)
+                           << Edits { { s("text_opt_speed"), s("5") }, { s("cb_density"), s("12") },
+                                  { s("text_paper_width"), s("100") }, { s("text_paper_height"), s("50") },
+                                  { s("text_offset"), s("-3") }, { s("text_shift_y"), s("2") },
+                                  { s("text_shift_x"), s("-1") }, { s("chk_ribbon"), s("unchecked") },
+                                  { s("cb_ribbon_len"), s("HIGHT") }, { s("cb_sensor_ref"), s("Fixed") },
+                                  { s("cb_sensor_sta"), s("Special") }, { s("cb_ribbon_end"), s("OFF") } }
+                           << QStringList { s("SPEED 5[CRLF]"), s("DENSITY 12[CRLF]"), s("SIZE 100mm,50mm[CRLF]"),
+                                  s("OFFSET -3 dot[CRLF]"), s("SHIFT -1,2[CRLF]"), s("SET RIBBON OFF[CRLF]"),
+                                  s("SET RIBBONERRLEN HIGHT[CRLF]"), s("SET SENSOR_REF MANUAL[CRLF]"),
+                                  s("SET SENSOR_STA SPECIAL[CRLF]"), s("SET RIBBONEND OFF[CRLF]") };
+    QTest::newRow("second dialect") << int(OptionsPage::SecondDialect)
+                                    << Edits { { s("text_zpl_density"), s("30") },
+                                           { s("cb_zpl_printer_header_close_mode"), s("Detecting label length") },
+                                           { s("text_zpl_speed"), s("6") }, { s("text_zpl_tear_position"), s("-5") },
+                                           { s("text_zpl_label_width"), s("7") },
+                                           { s("text_zpl_label_top_offset"), s("-3") },
+                                           { s("text_zpl_left_offset"), s("8") } }
+                                    << QStringList { s("~SD30[CRLF]"), s("^MF,L[CRLF]"), s("^PR6[CRLF]"),
+                                           s("~TA-05[CRLF]"), s("~PW07[CRLF]"), s("~LT-3[CRLF]"), s("~LS8[CRLF]") };
     QTest::newRow("empty page") << int(OptionsPage::Empty) << Edits {} << QStringList {};
     QTest::newRow("serial") << int(OptionsPage::Serial) << Edits { { s("cb_prt_baud_rate"), s("9600") } }
                             << QStringList { s("SET COM1 96[CRLF]") };
@@ -229,20 +233,20 @@ void PrinterOptionsTest::writeSendsExactlyThePageCommands_data()
         << Edits { { s("chk_prt_dhcp"), s("unchecked") }, { s("ipaddr_prt_ip"), s("127.0.0.9") },
                { s("ipaddr_prt_mask"), s("255.0.0.0") }, { s("ipaddr_prt_gateway"), s("127.0.0.1") } }
         << QStringList { s("NET IP \"127.0.0.9\",\"255.0.0.0\",\"127.0.0.1\"[CRLF]") };
-    QTest::newRow("bluetooth is never written") << int(OptionsPage::Bluetooth)
-                                                << Edits { { s("chk_prt_btname"), s("Other") } } << QStringList {};
-    QTest::newRow("wifi")
-        << int(OptionsPage::Wifi)
-        << Edits { { s("cb_wifi_name"), s("Shop floor") }, { s("edit_wifi_password"), s("pa ss") },
-               { s("chk_prt_wifi_dhcp"), s("checked") } }
-        << QStringList { s("WLAN SSID \"Shop floor\"[CRLF]"), s("WLAN PWD \"pa ss\"[CRLF]"), s("WLAN DHCP[CRLF]") };
-    QTest::newRow("cutter")
-        << int(OptionsPage::Cutter)
-        << Edits { { s("cb_cutter_mode"), s("Continuous cutting without rollback") },
-               { s("cb_cutter_first_page_rollback"), s("Do not backtrack") },
-               { s("cb_cutter_reverse_display"), s("White on Black") }, { s("cb_cutter_offset"), s("12") } }
-        << QStringList { s("WRITEC CUTBACKNO[CRLF]"), s("WRITEC CUTREVERSEYES[CRLF]"), s("WRITEC CUTBACKLEN,12[CRLF]"),
-               s("WRITEC CUTMODENOBACK[CRLF]") };
+    QTest::newRow("bluetooth is never written")
+        << int(OptionsPage::Bluetooth) << Edits { { s("chk_prt_btname"), s("Other") } } << QStringList {};
+    QTest::newRow("wifi") << int(OptionsPage::Wifi)
+                          << Edits { { s("cb_wifi_name"), s("Shop floor") }, { s("edit_wifi_password"), s("pa ss") },
+                                 { s("chk_prt_wifi_dhcp"), s("checked") } }
+                          << QStringList { s("WLAN SSID \"Shop floor\"[CRLF]"), s("WLAN PWD \"pa ss\"[CRLF]"),
+                                 s("WLAN DHCP[CRLF]") };
+    QTest::newRow("cutter") << int(OptionsPage::Cutter)
+                            << Edits { { s("cb_cutter_mode"), s("Continuous cutting without rollback") },
+                                   { s("cb_cutter_first_page_rollback"), s("Do not backtrack") },
+                                   { s("cb_cutter_reverse_display"), s("White on Black") },
+                                   { s("cb_cutter_offset"), s("12") } }
+                            << QStringList { s("WRITEC CUTBACKNO[CRLF]"), s("WRITEC CUTREVERSEYES[CRLF]"),
+                                   s("WRITEC CUTBACKLEN,12[CRLF]"), s("WRITEC CUTMODENOBACK[CRLF]") };
     QTest::newRow("special") << int(OptionsPage::Special) << Edits {} << QStringList {};
 }
 
@@ -264,11 +268,12 @@ void PrinterOptionsTest::writeSendsExactlyThePageCommands()
 
 void PrinterOptionsTest::missingOptionsDisableTheirGroups()
 {
-    const auto form = readForm({ QStringLiteral("--no-wifi"), QStringLiteral("--no-cutter"), QStringLiteral("--no-serial") });
-    for (const char *name : { "cb_prt_baud_rate", "cb_wifi_name", "edit_wifi_password", "chk_prt_wifi_dhcp",
-             "ipaddr_prt_wifi_ip", "ipaddr_prt_wifi_mask", "ipaddr_prt_wifi_gateway", "cb_cutter_mode",
-             "cb_cutter_first_page_rollback", "cb_cutter_reverse_display", "cb_cutter_offset", "chk_prt_btname",
-             "chk_prt_btpin" })
+    const auto form
+        = readForm({ QStringLiteral("--no-wifi"), QStringLiteral("--no-cutter"), QStringLiteral("--no-serial") });
+    for (const char *name :
+        { "cb_prt_baud_rate", "cb_wifi_name", "edit_wifi_password", "chk_prt_wifi_dhcp", "ipaddr_prt_wifi_ip",
+            "ipaddr_prt_wifi_mask", "ipaddr_prt_wifi_gateway", "cb_cutter_mode", "cb_cutter_first_page_rollback",
+            "cb_cutter_reverse_display", "cb_cutter_offset", "chk_prt_btname", "chk_prt_btpin" })
         QVERIFY2(!enabled(form.get(), name), name);
     for (const char *name : { "chk_prt_dhcp", "ipaddr_prt_ip", "text_opt_speed" })
         QVERIFY2(enabled(form.get(), name), name);
@@ -322,11 +327,11 @@ void PrinterOptionsTest::valuesNoItemHasAreShownAndSentAsShown_data()
         << int(OptionsPage::Serial) << QStringLiteral("cb_prt_baud_rate")
         << std::function<void(PrinterParameters &)>([](PrinterParameters &p) { p.baudRate = 19200; })
         << QStringLiteral("19200") << QStringLiteral("SET COM1 115[CRLF]");
-    QTest::newRow("density above 15")
-        << int(OptionsPage::Basic) << QStringLiteral("cb_density")
-        << std::function<void(PrinterParameters &)>([](PrinterParameters &p) { p.density = 20; })
-        << QStringLiteral("20") << QStringLiteral("DENSITY 20[CRLF]");
-    QTest::newRow("ribbon end value 2 is on")
+    QTest::newRow("density above 15") << int(OptionsPage::Basic) << QStringLiteral("cb_density")
+                                      << std::function<void(PrinterParameters &)>(
+                                             [](PrinterParameters &p) { p.density = 20; })
+                                      << QStringLiteral("20") << QStringLiteral("DENSITY 20[CRLF]");
+    QTest::newRow("ribbon value 2 is on")
         << int(OptionsPage::Basic) << QStringLiteral("chk_ribbon")
         << std::function<void(PrinterParameters &)>([](PrinterParameters &p) { p.ribbon = 2; })
         << QStringLiteral("checked") << QStringLiteral("SET RIBBON ON[CRLF]");
@@ -334,10 +339,10 @@ void PrinterOptionsTest::valuesNoItemHasAreShownAndSentAsShown_data()
         << int(OptionsPage::Network) << QStringLiteral("chk_prt_dhcp")
         << std::function<void(PrinterParameters &)>([](PrinterParameters &p) { p.dhcp = 2; })
         << QStringLiteral("checked") << QStringLiteral("NET DHCP[CRLF]");
-    QTest::newRow("unknown cutter mode")
-        << int(OptionsPage::Cutter) << QStringLiteral("cb_cutter_reverse_display")
-        << std::function<void(PrinterParameters &)>([](PrinterParameters &p) { p.cutReverse = 7; })
-        << QStringLiteral("7") << QString();
+    QTest::newRow("unknown cutter mode") << int(OptionsPage::Cutter) << QStringLiteral("cb_cutter_reverse_display")
+                                         << std::function<void(PrinterParameters &)>(
+                                                [](PrinterParameters &p) { p.cutReverse = 7; })
+                                         << QStringLiteral("7") << QString();
 }
 
 void PrinterOptionsTest::valuesNoItemHasAreShownAndSentAsShown()
@@ -356,7 +361,8 @@ void PrinterOptionsTest::valuesNoItemHasAreShownAndSentAsShown()
     click(form.get(), "btn_write_all_options");
     const QStringList commands = writtenCommands(log);
     if (command.isEmpty())
-        QVERIFY2(!commands.join(QLatin1Char(' ')).contains(QLatin1String("CUTREVERSE")), qPrintable(commands.join(' ')));
+        QVERIFY2(
+            !commands.join(QLatin1Char(' ')).contains(QLatin1String("CUTREVERSE")), qPrintable(commands.join(' ')));
     else
         QVERIFY2(commands.contains(command), qPrintable(commands.join(QLatin1Char(' '))));
 }
@@ -408,7 +414,8 @@ void PrinterOptionsTest::pageWithAWrongFieldIsNotWritten()
     // Put right, the page goes out and the mark goes away.
     enter(form.get(), QStringLiteral("chk_prt_dhcp"), QStringLiteral("checked"));
     enter(form.get(), QStringLiteral("chk_prt_wifi_dhcp"), QStringLiteral("checked"));
-    enter(form.get(), marked, marked.startsWith(QLatin1String("ip")) ? QStringLiteral("127.0.0.1") : QStringLiteral("1"));
+    enter(
+        form.get(), marked, marked.startsWith(QLatin1String("ip")) ? QStringLiteral("127.0.0.1") : QStringLiteral("1"));
     click(form.get(), "btn_write_all_options");
     QVERIFY(!writtenCommands(log).isEmpty());
     QVERIFY(!ui::findControl<QWidget>(form.get(), marked)->property("invalid").toBool());
@@ -448,6 +455,39 @@ void PrinterOptionsTest::seamsReachTheIntegrator()
     auto *names = ui::findControl<QComboBox>(&form, QStringLiteral("cb_wifi_name"));
     QCOMPARE(names->findText(QStringLiteral("Yard")), names->count() - 1);
     QCOMPARE(names->currentText(), read);
+}
+
+void PrinterOptionsTest::screenshots_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << "English";
+    QTest::newRow("ChineseSimplified") << "ChineseSimplified";
+}
+
+// Pictures of every page in the main window for a person to look at, when asked for.
+void PrinterOptionsTest::screenshots()
+{
+    const QString folder = qEnvironmentVariable("OSTREL_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        QSKIP("set OSTREL_SCREENSHOT_DIR to save pictures of the printer options");
+    QFETCH(QString, language);
+    LanguageManager::instance().select(QStringLiteral("Lang\\") + language, language);
+    m_app->portSettings().kind = PortKind::Net; // no USB dialog at window start
+    CMainFrame frame(*m_app);
+    frame.show();
+    auto *form = qobject_cast<CFormPrinterOptions *>(frame.page(QStringLiteral("FormPrinterOptions")));
+    QVERIFY(form);
+    click(form, "btn_read_all_options");
+    auto *pages = ui::findControl<QStackedWidget>(form, QStringLiteral("tab_printer_options"));
+    for (int page = 0; page < pages->count(); ++page) {
+        ui::findControl<QPushButton>(form, QStringLiteral("tabctrl_opt_") + pages->widget(page)->objectName().mid(5))
+            ->click();
+        QCOMPARE(pages->currentIndex(), page);
+        QTest::qWait(50);
+        QVERIFY(frame.grab().save(
+            QDir(folder).filePath(QStringLiteral("printeroptions-%1-%2.png").arg(page).arg(language))));
+    }
+    LanguageManager::instance().select(QStringLiteral("Lang\\English"), QStringLiteral("English"));
 }
 
 QTEST_MAIN(PrinterOptionsTest)
