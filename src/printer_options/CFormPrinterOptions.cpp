@@ -316,18 +316,10 @@ void CFormPrinterOptions::onPortChanged()
 
 int CFormPrinterOptions::runJob(jobs::TaskCode code, jobs::Job job)
 {
-    m_pendingJob = std::move(job);
     CDlgProcess dialog(this);
     dialog.setTaskCode(code);
-    const int result = dialog.exec();
-    m_pendingJob = jobs::Job();
-    return result;
-}
-
-jobs::Job CFormPrinterOptions::takeJob(CDlgProcess &dialog)
-{
-    auto *form = qobject_cast<CFormPrinterOptions *>(dialog.caller());
-    return form ? std::exchange(form->m_pendingJob, jobs::Job()) : jobs::Job();
+    dialog.setJob(std::move(job));
+    return dialog.exec();
 }
 
 void CFormPrinterOptions::readParameters()
@@ -481,6 +473,4 @@ void registerPrinterOptions(CApp &)
 {
     CMainFrame::registerPage(QStringLiteral("FormPrinterOptions"),
         [](CApp &app, QWidget *parent) { return new CFormPrinterOptions(app, parent); });
-    CDlgProcess::registerTask(jobs::TaskCode::ReadParameters, &CFormPrinterOptions::takeJob);
-    CDlgProcess::registerTask(jobs::TaskCode::WriteParameters, &CFormPrinterOptions::takeJob);
 }

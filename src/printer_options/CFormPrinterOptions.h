@@ -11,7 +11,6 @@
 #include <optional>
 
 class CApp;
-class CDlgProcess;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -77,9 +76,6 @@ public:
     // has been installed.
     void showPrinterStatus();
 
-    // The job a click of this form prepared for the progress dialog it opens.
-    static jobs::Job takeJob(CDlgProcess &dialog);
-
 public Q_SLOTS:
     void readParameters();
     void writeParameters();
@@ -110,12 +106,12 @@ private:
     QLabel *m_outcome = nullptr;
     bool m_writeAllowed = false;
     StatusText m_statusText;
-    jobs::Job m_pendingJob;
     std::optional<protocol::ReadPassOutcome> m_readOutcome;
     std::optional<protocol::WritePassOutcome> m_writeOutcome;
     // Controls the layout enables; the group rules may only disable these.
     QList<QWidget *> m_enabledByLayout;
 };
 
-// Installs the tab page and the two parameter jobs into the program.
+// Installs the tab page into the program; its two jobs run under the task
+// codes of reading and writing parameters, handed to the progress dialog.
 void registerPrinterOptions(CApp &app);
