@@ -393,9 +393,15 @@ void CFormPrinterOptions::showReadOutcome(const protocol::ReadPassOutcome &outco
     m_outcome->setText(lines.join(QLatin1Char('\n')));
 }
 
+bool CFormPrinterOptions::dhcpIsOn(const ParameterRow &row)
+{
+    const ParameterRow *dhcp = rowOfField(row.dhcp);
+    const QWidget *control = dhcp ? controlOf(this, dhcp->control) : nullptr;
+    return control ? takeNumber(control, dhcp->binding) != 0 : m_app.parameters().*row.dhcp != 0;
+}
+
 bool CFormPrinterOptions::pageCanBeWritten(int page)
 {
-    const PrinterParameters &params = m_app.parameters();
     bool empty = false;
     bool unquotable = false;
     bool malformed = false;
@@ -403,23 +409,24 @@ bool CFormPrinterOptions::pageCanBeWritten(int page)
         QWidget *control = static_cast<int>(row.page) == page ? controlOf(this, row.control) : nullptr;
         if (!control)
             continue;
-        const QString text = takeText(control);
+        using printer_options::EntryCheck;
         bool wrong = false;
-        if (control->isEnabled()) {
-            const printer_options::EntryCheck check = printer_options::checkEntry(row.entry, text);
-            if (row.required && check == printer_options::EntryCheck::Empty) {
-                wrong = empty = true;
-            } else if (check == printer_options::EntryCheck::Unquotable) {
+        // An address goes out only with DHCP off, as the page's check box says now.
+        if (control->isEnabled() && !(row.entry == Entry::Address && dhcpIsOn(row))) {
+            switch (printer_options::checkEntry(row.entry, takeText(control))) {
+            case EntryCheck::Fine:
+                break;
+            case EntryCheck::Empty:
+                wrong = row.required;
+                empty = empty || wrong;
+                break;
+            case EntryCheck::Malformed:
+                wrong = row.required;
+                (row.entry == Entry::Address ? malformed : empty) |= wrong;
+                break;
+            case EntryCheck::Unquotable:
                 wrong = unquotable = true;
-            } else if (check == printer_options::EntryCheck::Malformed && row.entry != Entry::Address) {
-                wrong = empty = true;
-            } else if (row.entry == Entry::Address && check != printer_options::EntryCheck::Fine) {
-                // The address goes out only with DHCP off, as the page's check box says now.
-                const ParameterRow *dhcp = rowOfField(row.dhcp);
-                const QWidget *dhcpControl = dhcp ? controlOf(this, dhcp->control) : nullptr;
-                const bool dhcpOn = dhcpControl ? takeNumber(dhcpControl, dhcp->binding) != 0 : params.*row.dhcp != 0;
-                if (!dhcpOn)
-                    wrong = malformed = true;
+                break;
             }
         }
         setMarked(control, wrong);

@@ -97,6 +97,7 @@ private:
     void showWriteOutcome(const protocol::WritePassOutcome &outcome);
     // False, with the fields marked and a message, when the page cannot be written.
     bool pageCanBeWritten(int page);
+    bool dhcpIsOn(const protocol::ParameterRow &row);
     void setWriteAllowed(bool allowed);
     int runJob(jobs::TaskCode code, jobs::Job job);
 

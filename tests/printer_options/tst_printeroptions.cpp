@@ -233,6 +233,11 @@ void PrinterOptionsTest::writeSendsExactlyThePageCommands_data()
         << Edits { { s("chk_prt_dhcp"), s("unchecked") }, { s("ipaddr_prt_ip"), s("127.0.0.9") },
                { s("ipaddr_prt_mask"), s("255.0.0.0") }, { s("ipaddr_prt_gateway"), s("127.0.0.1") } }
         << QStringList { s("NET IP \"127.0.0.9\",\"255.0.0.0\",\"127.0.0.1\"[CRLF]") };
+    QTest::newRow("network by dhcp leaves the address alone")
+        << int(OptionsPage::Network)
+        << Edits { { s("chk_prt_dhcp"), s("checked") }, { s("ipaddr_prt_ip"), s("") },
+               { s("ipaddr_prt_gateway"), s("127.0.0.300") } }
+        << QStringList { s("NET DHCP[CRLF]") };
     QTest::newRow("bluetooth is never written")
         << int(OptionsPage::Bluetooth) << Edits { { s("chk_prt_btname"), s("Other") } } << QStringList {};
     QTest::newRow("wifi") << int(OptionsPage::Wifi)
