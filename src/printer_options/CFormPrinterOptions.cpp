@@ -177,6 +177,11 @@ CFormPrinterOptions::CFormPrinterOptions(CApp &app, QWidget *parent)
     , m_app(app)
 {
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
+    // The layout's root hears of a language change; the list items follow it.
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (ui::isLayoutRoot(child))
+            child->installEventFilter(this);
+    }
     m_pages = ui::requireControl<QStackedWidget>(this, "tab_printer_options");
     m_write = ui::requireControl<QPushButton>(this, "btn_write_all_options");
     m_outcome = ui::requireControl<QLabel>(this, "label_pass_outcome");
@@ -244,11 +249,11 @@ void CFormPrinterOptions::translateListItems()
     }
 }
 
-void CFormPrinterOptions::changeEvent(QEvent *event)
+bool CFormPrinterOptions::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange)
         translateListItems();
-    QWidget::changeEvent(event);
+    return QWidget::eventFilter(watched, event);
 }
 
 int CFormPrinterOptions::currentPage() const

@@ -87,7 +87,7 @@ Q_SIGNALS:
     void maintenanceClicked(const QString &controlName);
 
 protected:
-    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void fillLists();

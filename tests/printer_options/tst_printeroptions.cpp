@@ -91,6 +91,9 @@ private Q_SLOTS:
     void pageWithAWrongFieldIsNotWritten();
     void writeThatEndsEarlyIsShown();
     void seamsReachTheIntegrator();
+    void fieldsTakeWhatTheirHintsAllow_data();
+    void fieldsTakeWhatTheirHintsAllow();
+    void listItemsFollowTheLanguage();
     void screenshots_data();
     void screenshots();
 
@@ -460,6 +463,50 @@ void PrinterOptionsTest::seamsReachTheIntegrator()
     auto *names = ui::findControl<QComboBox>(&form, QStringLiteral("cb_wifi_name"));
     QCOMPARE(names->findText(QStringLiteral("Yard")), names->count() - 1);
     QCOMPARE(names->currentText(), read);
+}
+
+void PrinterOptionsTest::fieldsTakeWhatTheirHintsAllow_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("speed") << QStringLiteral("text_opt_speed") << QStringLiteral("-4x") << QStringLiteral("4");
+    QTest::newRow("print width, positive")
+        << QStringLiteral("text_zpl_label_width") << QStringLiteral("-812") << QStringLiteral("812");
+    QTest::newRow("tear-off, either sign")
+        << QStringLiteral("text_zpl_tear_position") << QStringLiteral("-5a") << QStringLiteral("-5");
+    QTest::newRow("left start, either sign")
+        << QStringLiteral("text_zpl_left_offset") << QStringLiteral("+8") << QStringLiteral("+8");
+    QTest::newRow("compensation") << QStringLiteral("cb_cutter_offset") << QStringLiteral("40 dot")
+                                  << QStringLiteral("40");
+    QTest::newRow("address") << QStringLiteral("ipaddr_prt_wifi_ip") << QStringLiteral("10.0.x0.1")
+                             << QStringLiteral("10.0.0.1");
+}
+
+void PrinterOptionsTest::fieldsTakeWhatTheirHintsAllow()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    CFormPrinterOptions form(*m_app);
+    auto *edit = ui::findControl<QLineEdit>(&form, control);
+    edit->setEnabled(true);
+    edit->clear();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), shown);
+}
+
+void PrinterOptionsTest::listItemsFollowTheLanguage()
+{
+    CFormPrinterOptions form(*m_app);
+    auto *sensorMode = ui::findControl<QComboBox>(&form, QStringLiteral("cb_sensor_mode"));
+    QCOMPARE(sensorMode->itemText(0), QStringLiteral("Gap paper"));
+    LanguageManager::instance().select(QStringLiteral("Lang\\ChineseSimplified"), QStringLiteral("ChineseSimplified"));
+    ui::reapplyWindowPacks();
+    QCOMPARE(sensorMode->itemText(0), QStringLiteral("间隙纸"));
+    LanguageManager::instance().select(QStringLiteral("Lang\\English"), QStringLiteral("English"));
+    ui::reapplyWindowPacks();
+    QCOMPARE(sensorMode->itemText(0), QStringLiteral("Gap paper"));
 }
 
 void PrinterOptionsTest::screenshots_data()
