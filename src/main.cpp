@@ -3,6 +3,7 @@
 #include "bitfont/tool/BitFontTool.h"
 #include "file_manager/CFormFileManager.h"
 #include "port_dialogs/SystemPortDialogs.h"
+#include "printer_options/CFormPrinterOptions.h"
 #include "terminal/CFormCommunication.h"
 
 int main(int argc, char **argv)
@@ -11,6 +12,7 @@ int main(int argc, char **argv)
         return *exitCode;
     CApp application;
     registerPortDialogs(application);
+    registerPrinterOptions(application);
     registerFileManager(application);
     registerCommunicationPage();
     registerBitFontTool(application);

@@ -154,8 +154,10 @@ void CMainFrame::showEvent(QShowEvent *event)
 
 void CMainFrame::onWindowInit()
 {
-    if (selectedPortKind() == PortKind::Usb)
+    if (selectedPortKind() == PortKind::Usb) {
         m_app.portDialogs().openUsbDialog(this);
+        Q_EMIT portChanged();
+    }
 }
 
 void CMainFrame::setPort()
@@ -180,6 +182,7 @@ void CMainFrame::setPort()
     case PortKind::Path:
         break;
     }
+    Q_EMIT portChanged();
 }
 
 void CMainFrame::selectLanguage()
@@ -203,8 +206,10 @@ void CMainFrame::onDeviceChange()
         handleDeviceChangeAfter(qobject_cast<QDialog *>(modal));
         return;
     }
-    if (selectedPortKind() == PortKind::Usb)
+    if (selectedPortKind() == PortKind::Usb) {
         m_app.portDialogs().openUsbDialog(this);
+        Q_EMIT portChanged();
+    }
 }
 
 void CMainFrame::handleDeviceChangeAfter(QDialog *dialog)

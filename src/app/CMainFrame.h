@@ -63,6 +63,9 @@ public Q_SLOTS:
 Q_SIGNALS:
     // The window accepted its close request; the program ends.
     void closed();
+    // A port dialog ran or the port was opened again: the printer behind it
+    // may be another one.
+    void portChanged();
 
 protected:
     void showEvent(QShowEvent *event) override;

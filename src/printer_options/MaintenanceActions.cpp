@@ -148,8 +148,12 @@ void MaintenanceActions::runWifiScan(std::function<QDBusConnection()> bus)
             [names, self](const printer_options::WifiScanResult &result) {
                 for (const QString &line : result.logLines)
                     LogLine(line);
-                if (names)
+                if (names) {
+                    // Adding to an empty list would select the first name in place of the read one.
+                    const QString shown = names->currentText();
                     names->addItems(result.names);
+                    names->setCurrentText(shown);
+                }
                 if (self)
                     Q_EMIT self->wifiScanFinished();
             }),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jobs/JobProgress.h"
+#include "protocol/ParameterTable.h"
 
 class CDeviceInterface;
 struct PrinterParameters;
@@ -10,19 +11,6 @@ struct PrinterParameters;
 // stop the reading pass; neither pass reports the end of the job: that is the
 // worker's closing message. Their outcome is the job's result.
 namespace protocol {
-
-// Pages of the printer options form, by index.
-enum class OptionsPage : int {
-    Basic = 0,
-    SecondDialect = 1,
-    Empty = 2,
-    Serial = 3,
-    Network = 4,
-    Bluetooth = 5,
-    Wifi = 6,
-    Cutter = 7,
-    Special = 8,
-};
 
 inline constexpr qint32 readPassRange = 65;
 inline constexpr qint32 writePassRange = 25;
@@ -40,6 +28,7 @@ struct ReadPassOutcome {
     End end = End::Complete;
     qint32 queries = 0; // exchanges made, the status query included
     qint32 unanswered = 0; // of those, the ones that failed
+    bool statusAnswered = false; // the status query that opens the pass
 };
 
 struct WritePassOutcome {

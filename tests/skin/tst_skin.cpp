@@ -11,6 +11,7 @@
 #include "port_dialogs/CDlgPortUsb.h"
 #include "printer_options/CDlgFormDetect.h"
 #include "printer_options/CDlgSensorCheck.h"
+#include "printer_options/CFormPrinterOptions.h"
 #include "terminal/CFormCommunication.h"
 #include "ui/LayoutLoader.h"
 #include "ui/RequiredControls.h"
@@ -43,6 +44,7 @@ const WindowControls windows[] = {
     { CDlgModifyNetWork::layoutFile, CDlgModifyNetWork::requiredControls },
     { CFormCommunication::layoutFile, CFormCommunication::requiredControls },
     { CFormFileManager::layoutFile, CFormFileManager::requiredControls },
+    { CFormPrinterOptions::layoutFile, CFormPrinterOptions::requiredControls },
     { CFormBitFont::layoutFile, CFormBitFont::requiredControls },
     { CDlgImportFont::layoutFile, CDlgImportFont::requiredControls },
     { CDlgViewFontBcf2::layoutFile, CDlgViewFontBcf2::requiredControls },
@@ -51,7 +53,6 @@ const WindowControls windows[] = {
     { CDlgFormDetect::layoutFile, CDlgFormDetect::requiredControls },
     { CDlgSensorCheck::layoutFile, CDlgSensorCheck::requiredControls },
     // Windows whose forms are still to come show their layouts as drawn.
-    { "FormPrinterOptions.ui", {} },
     { "DlgPortCom.ui", {} },
     { "DlgPortLpt.ui", {} },
 };
