@@ -4,6 +4,7 @@
 #include "app/CDlgSoftLanguage.h"
 #include "app/PageSettings.h"
 #include "app/PortDialogs.h"
+#include "app/TrafficLogView.h"
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 
@@ -74,7 +74,7 @@ CMainFrame::CMainFrame(CApp &app, QWidget *parent)
     setStyleSheet(QStringLiteral("CMainFrame { background: #2b5f8e; }"));
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
     ui::installWindowChrome(this, true);
-    m_log = ui::requireControl<QPlainTextEdit>(this, "traffic_log");
+    m_log = new TrafficLogView(ui::requireControl<QPlainTextEdit>(this, "traffic_log"), app.settings());
     m_stack = ui::requireControl<QStackedWidget>(this, "tab_main");
     createPages();
     onLayoutLoaded();
@@ -212,13 +212,7 @@ void CMainFrame::handleDeviceChangeAfter(QDialog *dialog)
 
 void CMainFrame::appendLogLine(const QString &line)
 {
-    if (m_logLines >= TrafficLog::maxViewLines) {
-        m_log->clear();
-        m_logLines = 0;
-    }
-    m_log->appendPlainText(line);
-    ++m_logLines;
-    m_log->verticalScrollBar()->setValue(m_log->verticalScrollBar()->maximum());
+    m_log->appendLine(line);
 }
 
 void CMainFrame::writePageSettings()

@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/LanguageManager.h"
 #include "app/PortDialogs.h"
+#include "app/TrafficLogView.h"
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
@@ -112,7 +113,7 @@ private Q_SLOTS:
     void startedInJapaneseCanLeaveAndReturn();
     void translate_data();
     void translate();
-    void trafficLogClearsAtItsLimit();
+    void trafficLogShowsEveryLoggedLine();
     void shutDownStoresThePortKindOfTheSettings();
     void screenshots_data();
     void screenshots();
@@ -463,16 +464,14 @@ void TestMainFrame::translate()
     QCOMPARE(languages.currentName(), pack);
 }
 
-void TestMainFrame::trafficLogClearsAtItsLimit()
+void TestMainFrame::trafficLogShowsEveryLoggedLine()
 {
     Shell shell(1);
     auto *log = shell.control<QPlainTextEdit>(QStringLiteral("traffic_log"));
-    for (int i = 0; i < TrafficLog::maxViewLines; ++i)
-        shell.frame()->appendLogLine(QStringLiteral("line %1").arg(i));
-    QCOMPARE(log->document()->blockCount(), TrafficLog::maxViewLines);
-    LogLine(QStringLiteral("after the limit"));
-    QTRY_COMPARE_WITH_TIMEOUT(log->document()->blockCount(), 1, 2000);
-    QVERIFY(log->toPlainText().endsWith(QStringLiteral(" : after the limit")));
+    QCOMPARE(shell.frame()->trafficLog()->log(), log);
+    QCOMPARE(shell.frame()->trafficLog()->maxLines(), 100000);
+    LogLine(QStringLiteral("from any thread"));
+    QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().endsWith(QStringLiteral(" : from any thread")), 2000);
 }
 
 void TestMainFrame::shutDownStoresThePortKindOfTheSettings()
