@@ -16,6 +16,8 @@
 #include <QTextBlock>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
 const QString notFoundStyle = QStringLiteral("QLineEdit { background: #ffd6d6; }");
@@ -195,6 +197,19 @@ void TrafficLogView::openFind()
 {
     retranslate();
     m_findBar->show();
+    // A log dragged down to a few lines gets room for a match besides the bar.
+    if (auto *splitter = qobject_cast<QSplitter *>(parentWidget())) {
+        constexpr int wanted = 140;
+        constexpr int pageKeeps = 200;
+        QList<int> sizes = splitter->sizes();
+        const int index = splitter->indexOf(this);
+        const int grow = index > 0 ? std::min(wanted - sizes[index], sizes[index - 1] - pageKeeps) : 0;
+        if (grow > 0) {
+            sizes[index - 1] -= grow;
+            sizes[index] += grow;
+            splitter->setSizes(sizes);
+        }
+    }
     const QString selected = m_log->textCursor().selectedText();
     if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
         m_findField->setText(selected);

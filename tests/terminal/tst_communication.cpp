@@ -2,6 +2,7 @@
 #include "app/CDlgProcess.h"
 #include "app/CMainFrame.h"
 #include "app/LanguageManager.h"
+#include "app/TrafficLogView.h"
 #include "support/SimPrinterProcess.h"
 #include "support/TrafficLogRecorder.h"
 #include "terminal/CFormCommunication.h"
@@ -30,12 +31,11 @@ struct Program {
     std::unique_ptr<CApp> app;
     CFormCommunication *page = nullptr;
 
-    explicit Program(const std::function<void(SettingsStore &)> &stored = {})
+    explicit Program(const QString &language = QStringLiteral("English"))
     {
         app = std::make_unique<CApp>(dir.filePath(QStringLiteral("settings.ini")));
         app->settings().writeInt(QStringLiteral("Port"), QStringLiteral("PortType"), 1);
-        if (stored)
-            stored(app->settings());
+        app->settings().writeText(QStringLiteral("Language"), QStringLiteral("LangName"), language);
         app->startUp();
         page = qobject_cast<CFormCommunication *>(app->mainFrame()->page(QStringLiteral("FormCommunication")));
     }
@@ -382,8 +382,7 @@ void TestCommunication::screenshots()
     QSKIP("no simulated printer in this build");
 #endif
     QFETCH(QString, language);
-    LanguageManager::instance().select(QStringLiteral("Lang\\") + language, language);
-    Program program;
+    Program program(language);
     QVERIFY(m_sim.connectPort(program.app->device()));
     CMainFrame *frame = program.app->mainFrame();
     frame->show();
@@ -391,12 +390,20 @@ void TestCommunication::screenshots()
     program.send(QStringLiteral("DIAGNOSTIC REPORT DPI\n"));
     program.send(QStringLiteral("DIAGNOSTIC REPORT DPI\n"), 1, 2);
     program.send(QStringLiteral("1B 21 3F"), 2, 2);
+    program.control<QComboBox>("cb_send_text_type")->setCurrentIndex(0);
     program.control<QPlainTextEdit>("text_send_text")->setPlainText(QStringLiteral("DIAGNOSTIC REPORT SPEED\n"));
     ScriptedPrompts prompts;
     prompts.fileNames.enqueue(writeFile(program.dir, 40000));
     program.control<QPushButton>("btn_select_send_file")->click();
     QTest::qWait(100);
     QVERIFY(frame->grab().save(QDir(folder).filePath(QStringLiteral("FormCommunication-%1.png").arg(language))));
+    // The send-file dialog with its cancel button, and the log's find bar.
+    CDlgProcess dialog(frame);
+    dialog.setCancellable(true);
+    QVERIFY(dialog.grab().save(QDir(folder).filePath(QStringLiteral("DlgProcess-cancel-%1.png").arg(language))));
+    frame->trafficLog()->openFind();
+    QTest::keyClicks(frame->trafficLog()->findField(), QStringLiteral("Write"));
+    QVERIFY(frame->grab().save(QDir(folder).filePath(QStringLiteral("TrafficLog-find-%1.png").arg(language))));
     LanguageManager::instance().select(QStringLiteral("Lang\\English"), QStringLiteral("English"));
 }
 
