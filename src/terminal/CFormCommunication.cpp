@@ -163,8 +163,8 @@ bool CFormCommunication::eventFilter(QObject *watched, QEvent *event)
         if (plain && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
             const bool up = key->key() == Qt::Key_Up;
             const QTextCursor cursor = m_sendText->textCursor();
-            const bool atEdge = up ? cursor.blockNumber() == 0
-                                   : cursor.blockNumber() == m_sendText->document()->blockCount() - 1;
+            const bool atEdge
+                = up ? cursor.blockNumber() == 0 : cursor.blockNumber() == m_sendText->document()->blockCount() - 1;
             if (atEdge && recall(up ? -1 : 1))
                 return true;
         }
