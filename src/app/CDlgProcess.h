@@ -16,7 +16,8 @@ class QPushButton;
 // The borderless progress dialog a long job runs behind. Run modally, it
 // starts the job of its task code once it is shown, shows the job's progress
 // on "ctrl_process" and closes with 1 when the job has ended. The user cannot
-// close it; when it goes away some other way the job is asked to cancel.
+// close it (a cancellable one asks its job to stop); when it goes away some
+// other way the job is asked to cancel.
 class CDlgProcess : public QDialog
 {
     Q_OBJECT
