@@ -1,10 +1,13 @@
 #include "app/CDlgProcess.h"
 
 #include "app/JobWindows.h"
+#include "app/LanguageManager.h"
 #include "app/WorkerThread.h"
 #include "ui/LayoutLoader.h"
 
 #include <QHash>
+#include <QLayout>
+#include <QPushButton>
 
 namespace {
 
@@ -42,9 +45,35 @@ CDlgProcess::~CDlgProcess()
         m_context->requestCancel();
 }
 
+void CDlgProcess::setCancellable(bool cancellable)
+{
+    if (!cancellable || m_cancel) {
+        if (m_cancel)
+            m_cancel->setVisible(cancellable);
+        return;
+    }
+    QWidget *progress = findChild<QWidget *>(QString::fromLatin1(progressControl));
+    QLayout *layout = progress && progress->parentWidget() ? progress->parentWidget()->layout() : nullptr;
+    if (!layout)
+        return;
+    m_cancel = new QPushButton(translate(QStringLiteral("取消")), progress->parentWidget());
+    m_cancel->setObjectName(QStringLiteral("btn_process_cancel"));
+    m_cancel->setAutoDefault(false);
+    layout->addWidget(m_cancel);
+    layout->setAlignment(m_cancel, Qt::AlignRight);
+    connect(m_cancel, &QPushButton::clicked, this, &CDlgProcess::reject);
+    setFixedSize(width(), this->layout()->sizeHint().height());
+}
+
 void CDlgProcess::reject()
 {
-    // No cancellation by the user: only the job's end closes the dialog.
+    // Only the job's end closes the dialog; a cancellable job is asked to stop.
+    if (!m_cancel || m_cancel->isHidden())
+        return;
+    m_cancelAsked = true;
+    m_cancel->setEnabled(false);
+    if (m_context)
+        m_context->requestCancel();
 }
 
 void CDlgProcess::done(int result)
@@ -84,6 +113,8 @@ void CDlgProcess::startTask()
         return;
     }
     m_context = std::move(context);
+    if (m_cancelAsked)
+        m_context->requestCancel();
     m_poller = new ProgressBarPoller(this, QString::fromLatin1(progressControl), m_context);
     connect(
         worker, &WorkerThread::jobEnded, this, [this] { done(jobEnded); }, Qt::BlockingQueuedConnection);

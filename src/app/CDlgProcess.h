@@ -11,11 +11,13 @@
 #include <optional>
 
 class ProgressBarPoller;
+class QPushButton;
 
 // The borderless progress dialog a long job runs behind. Run modally, it
 // starts the job of its task code once it is shown, shows the job's progress
 // on "ctrl_process" and closes with 1 when the job has ended. The user cannot
-// close it; when it goes away some other way the job is asked to cancel.
+// close it (a cancellable one asks its job to stop); when it goes away some
+// other way the job is asked to cancel.
 class CDlgProcess : public QDialog
 {
     Q_OBJECT
@@ -43,6 +45,9 @@ public:
     void setJob(jobs::Job job) { m_ownJob = std::move(job); }
     // The window that opened the dialog.
     QWidget *caller() const { return parentWidget(); }
+    // Offers a cancel button (and Esc) that asks the job to stop; the dialog
+    // still closes only when the job has ended. Before exec.
+    void setCancellable(bool cancellable);
 
 public Q_SLOTS:
     void reject() override;
@@ -58,6 +63,8 @@ private:
     std::array<QString, 3> m_texts;
     std::optional<jobs::Job> m_ownJob;
     bool m_started = false;
+    QPushButton *m_cancel = nullptr;
+    bool m_cancelAsked = false; // may come before the job has started
     std::shared_ptr<jobs::JobContext> m_context;
     ProgressBarPoller *m_poller = nullptr;
 };

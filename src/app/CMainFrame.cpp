@@ -5,6 +5,7 @@
 #include "app/PageSettings.h"
 #include "app/PortDialogs.h"
 #include "app/WorkerThread.h"
+#include "app/TrafficLogView.h"
 #include "connection/TrafficLog.h"
 #include "ui/ControlText.h"
 #include "ui/LayoutLoader.h"
@@ -19,7 +20,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 
@@ -78,7 +78,7 @@ CMainFrame::CMainFrame(CApp &app, QWidget *parent)
     m_deviceChangeHeld.setSingleShot(true);
     m_deviceChangeHeld.setInterval(500);
     connect(&m_deviceChangeHeld, &QTimer::timeout, this, &CMainFrame::onDeviceChange);
-    m_log = ui::requireControl<QPlainTextEdit>(this, "traffic_log");
+    m_log = new TrafficLogView(ui::requireControl<QPlainTextEdit>(this, "traffic_log"), app.settings());
     m_stack = ui::requireControl<QStackedWidget>(this, "tab_main");
     createPages();
     onLayoutLoaded();
@@ -228,13 +228,7 @@ void CMainFrame::handleDeviceChangeAfter(QDialog *dialog)
 
 void CMainFrame::appendLogLine(const QString &line)
 {
-    if (m_logLines >= TrafficLog::maxViewLines) {
-        m_log->clear();
-        m_logLines = 0;
-    }
-    m_log->appendPlainText(line);
-    ++m_logLines;
-    m_log->verticalScrollBar()->setValue(m_log->verticalScrollBar()->maximum());
+    m_log->appendLine(line);
 }
 
 void CMainFrame::writePageSettings()

@@ -15,6 +15,7 @@ class QComboBox;
 class QDialog;
 class QPlainTextEdit;
 class QStackedWidget;
+class TrafficLogView;
 
 // The program's one top-level window: port selector, language button, the
 // four tab pages and the traffic log.
@@ -52,6 +53,7 @@ public:
     QWidget *page(const QString &pageName) const;
     // Shows a page of the stack without its tab button (the bitmap font page).
     void showPage(const QString &pageName);
+    TrafficLogView *trafficLog() const { return m_log; }
 
 public Q_SLOTS:
     void setPort();
@@ -82,8 +84,7 @@ private:
     CApp &m_app;
     QComboBox *m_port = nullptr;
     QStackedWidget *m_stack = nullptr;
-    QPlainTextEdit *m_log = nullptr;
-    int m_logLines = 0;
+    TrafficLogView *m_log = nullptr;
     bool m_initialised = false;
     QPointer<QDialog> m_deviceChangeWaitsFor;
     // A device change that came during an upgrade, looked at again until it has ended.

@@ -23,9 +23,6 @@ public:
     // "Write: " / "Read: " line for a transfer of bytes (without time stamp).
     static QString transferLine(const QString &prefix, QByteArrayView bytes);
 
-    // A view that holds this many lines or more clears itself before the next entry.
-    static constexpr int maxViewLines = 5000;
-
 Q_SIGNALS:
     void entryPosted(const QString &entry);
 

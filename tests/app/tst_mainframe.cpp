@@ -5,6 +5,7 @@
 #include "app/LanguageManager.h"
 #include "app/PortDialogs.h"
 #include "app/WorkerThread.h"
+#include "app/TrafficLogView.h"
 #include "connection/TrafficLog.h"
 #include "jobs/TaskCode.h"
 #include "ui/ControlText.h"
@@ -117,7 +118,7 @@ private Q_SLOTS:
     void startedInJapaneseCanLeaveAndReturn();
     void translate_data();
     void translate();
-    void trafficLogClearsAtItsLimit();
+    void trafficLogShowsEveryLoggedLine();
     void shutDownStoresThePortKindOfTheSettings();
     void screenshots_data();
     void screenshots();
@@ -496,16 +497,14 @@ void TestMainFrame::translate()
     QCOMPARE(languages.currentName(), pack);
 }
 
-void TestMainFrame::trafficLogClearsAtItsLimit()
+void TestMainFrame::trafficLogShowsEveryLoggedLine()
 {
     Shell shell(1);
     auto *log = shell.control<QPlainTextEdit>(QStringLiteral("traffic_log"));
-    for (int i = 0; i < TrafficLog::maxViewLines; ++i)
-        shell.frame()->appendLogLine(QStringLiteral("line %1").arg(i));
-    QCOMPARE(log->document()->blockCount(), TrafficLog::maxViewLines);
-    LogLine(QStringLiteral("after the limit"));
-    QTRY_COMPARE_WITH_TIMEOUT(log->document()->blockCount(), 1, 2000);
-    QVERIFY(log->toPlainText().endsWith(QStringLiteral(" : after the limit")));
+    QCOMPARE(shell.frame()->trafficLog()->log(), log);
+    QCOMPARE(shell.frame()->trafficLog()->maxLines(), 100000);
+    LogLine(QStringLiteral("from any thread"));
+    QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().endsWith(QStringLiteral(" : from any thread")), 2000);
 }
 
 void TestMainFrame::shutDownStoresThePortKindOfTheSettings()
