@@ -485,10 +485,9 @@ void CFormPrinterOptions::showWriteOutcome(const protocol::WritePassOutcome &out
 
 void registerPrinterOptions(CApp &)
 {
-    CMainFrame::registerPage(QStringLiteral("FormPrinterOptions"),
-        [](CApp &app, QWidget *parent) {
-            auto *form = new CFormPrinterOptions(app, parent);
-            form->startWifiScan();
-            return form;
-        });
+    CMainFrame::registerPage(QStringLiteral("FormPrinterOptions"), [](CApp &app, QWidget *parent) {
+        auto *form = new CFormPrinterOptions(app, parent);
+        form->startWifiScan();
+        return form;
+    });
 }

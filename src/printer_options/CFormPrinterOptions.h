@@ -58,7 +58,6 @@ public:
         "btn_read_prt_status",
     };
 
-
     explicit CFormPrinterOptions(CApp &app, QWidget *parent = nullptr);
 
     int currentPage() const;
