@@ -484,8 +484,15 @@ int runRead(Context &context, const QCommandLineParser &parser)
     return Success;
 }
 
-std::optional<ParameterSnapshot> loadSnapshot(Context &context, const QString &path, int &code)
+struct SnapshotRequest {
+    ParameterSnapshot snapshot;
+    QList<int> pages;
+};
+
+// The snapshot file and the pages of write and diff, checked before any port opens.
+std::optional<SnapshotRequest> loadRequest(Context &context, const QCommandLineParser &parser, int &code)
 {
+    const QString path = parser.positionalArguments().at(0);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         code = context.fail(BadInput, QStringLiteral("cannot read %1").arg(path));
@@ -493,19 +500,17 @@ std::optional<ParameterSnapshot> loadSnapshot(Context &context, const QString &p
     }
     QString error;
     std::optional<ParameterSnapshot> snapshot = parametersFromJson(file.readAll(), &error);
-    if (!snapshot)
+    if (!snapshot) {
         code = context.fail(BadInput, QStringLiteral("%1: %2; nothing was sent").arg(path, error));
-    return snapshot;
-}
-
-std::optional<QList<int>> pagesOption(Context &context, const QCommandLineParser &parser, int &code)
-{
-    if (!parser.isSet(QStringLiteral("pages")))
-        return defaultPages();
-    std::optional<QList<int>> pages = parsePages(parser.value(QStringLiteral("pages")));
-    if (!pages)
+        return std::nullopt;
+    }
+    std::optional<QList<int>> pages
+        = parser.isSet(QStringLiteral("pages")) ? parsePages(parser.value(QStringLiteral("pages"))) : defaultPages();
+    if (!pages) {
         code = context.fail(BadInput, QStringLiteral("--pages wants page numbers 0 to 8, such as 0,1,3"));
-    return pages;
+        return std::nullopt;
+    }
+    return SnapshotRequest { std::move(*snapshot), std::move(*pages) };
 }
 
 bool openPort(Context &context);
@@ -513,12 +518,10 @@ bool openPort(Context &context);
 int runWrite(Context &context, const QCommandLineParser &parser)
 {
     int code = Success;
-    const std::optional<ParameterSnapshot> snapshot = loadSnapshot(context, parser.positionalArguments().at(0), code);
-    if (!snapshot)
+    const std::optional<SnapshotRequest> request = loadRequest(context, parser, code);
+    if (!request)
         return code;
-    const std::optional<QList<int>> pages = pagesOption(context, parser, code);
-    if (!pages)
-        return code;
+    const ParameterSnapshot &snapshot = request->snapshot;
     const bool dryRun = parser.isSet(QStringLiteral("dry-run"));
     if (!dryRun) {
         if (!context.portGiven)
@@ -527,13 +530,13 @@ int runWrite(Context &context, const QCommandLineParser &parser)
             return NoPrinter;
     }
     SettingFilterPort port(dryRun ? nullptr : &context.port);
-    for (const protocol::Setting setting : completeSettings(*snapshot)) {
-        if (const std::optional<QString> text = protocol::settingText(snapshot->params, setting))
+    for (const protocol::Setting setting : completeSettings(snapshot)) {
+        if (const std::optional<QString> text = protocol::settingText(snapshot.params, setting))
             port.allow(protocol::commandBytes(*text));
     }
-    for (const int page : *pages) {
+    for (const int page : request->pages) {
         TerminalProgress progress(QStringLiteral("writing page %1").arg(page));
-        if (!protocol::writePageParameters(port, snapshot->params, page, progress).complete)
+        if (!protocol::writePageParameters(port, snapshot.params, page, progress).complete)
             return portFailure(context, QStringLiteral("write"));
     }
     if (dryRun) {
@@ -549,18 +552,17 @@ int runWrite(Context &context, const QCommandLineParser &parser)
 int runDiff(Context &context, const QCommandLineParser &parser)
 {
     int code = Success;
-    const std::optional<ParameterSnapshot> snapshot = loadSnapshot(context, parser.positionalArguments().at(0), code);
-    if (!snapshot)
+    const std::optional<SnapshotRequest> request = loadRequest(context, parser, code);
+    if (!request)
         return code;
-    const std::optional<QList<int>> pages = pagesOption(context, parser, code);
-    if (!pages)
-        return code;
+    if (!context.portGiven)
+        return context.fail(BadInput, QStringLiteral("diff wants %1").arg(QLatin1String(portHelp)));
     if (!openPort(context))
         return NoPrinter;
     PrinterParameters params;
     if (const int failed = readPrinter(context, params); failed != Success)
         return failed;
-    const QList<FieldDifference> found = differences(*snapshot, params, *pages);
+    const QList<FieldDifference> found = differences(request->snapshot, params, request->pages);
     for (const FieldDifference &difference : found)
         writeOut(
             QStringLiteral("%1: file %2, printer %3\n").arg(difference.field, difference.inFile, difference.onPrinter));
