@@ -93,7 +93,10 @@ private Q_SLOTS:
     {
         const QDir prefix(m_prefix.path());
         const QStringList binaries = QDir(prefix.filePath(QStringLiteral("bin"))).entryList(QDir::Files);
-        QCOMPARE(binaries, QStringList({ QStringLiteral("ostrel"), QStringLiteral("ostrel-printer-sim") }));
+        QCOMPARE(binaries,
+            QStringList(
+                { QStringLiteral("ostrel"), QStringLiteral("ostrel-cli"), QStringLiteral("ostrel-printer-sim") }));
+        QVERIFY(QFile::exists(prefix.filePath(QStringLiteral("share/man/man1/ostrel-cli.1"))));
         for (const QString &path :
             { QStringLiteral("share/applications/%1.desktop"), QStringLiteral("share/metainfo/%1.metainfo.xml"),
                 QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg"),
@@ -113,6 +116,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("program");
         QTest::newRow("window") << QStringLiteral("ostrel");
         QTest::newRow("simulator") << QStringLiteral("ostrel-printer-sim");
+        QTest::newRow("command line") << QStringLiteral("ostrel-cli");
     }
     void installedProgramsAnswerVersionAndHelp()
     {

@@ -128,8 +128,17 @@ void buildBcfDocument(const CFreeTypeFont &font, pugi::xml_document &document, i
     RangeBuilder ranges(root, copy, readInt(font.sizeMetrics(), "ascender") / 64);
     pugi::xml_node start, end;
     int gap = 0;
+    int previousCode = -2;
     for (pugi::xml_node glyph = font.glyphList().child("glyph"); glyph;) {
         const pugi::xml_node next = glyph.next_sibling("glyph");
+        // A range holds an entry for every code from its first to its last; a
+        // code the document lacks (a build of chosen codes) ends it.
+        const int code = glyph.attribute("charcode").as_int();
+        if (start && code != previousCode + 1) {
+            ranges.close(start, end ? end : start);
+            start = end = pugi::xml_node();
+        }
+        previousCode = code;
         if (readBool(glyph.child("BitFont"), "valid")) {
             gap = 0;
             (start ? end : start) = glyph;

@@ -369,7 +369,7 @@ bool loadAndRender(FT_Face face, FT_UInt index)
 
 } // namespace
 
-bool renderOutlineFont(CFreeTypeFont &font, jobs::JobProgress &progress)
+bool renderOutlineFont(CFreeTypeFont &font, jobs::JobProgress &progress, const std::vector<bool> *keep)
 {
     FreeTypeFace ft;
     if (!ft.open(font.ttfPath, font.pixelWidth, font.pixelHeight)) {
@@ -399,6 +399,9 @@ bool renderOutlineFont(CFreeTypeFont &font, jobs::JobProgress &progress)
             break;
         }
         progress.setPosition(code);
+        if (keep && !(*keep)[code]) {
+            continue;
+        }
         const FT_UInt index = FT_Get_Char_Index(face, FT_ULong(code));
         if (index == 0) {
             if (missingState == NotTried) {

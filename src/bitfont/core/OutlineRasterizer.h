@@ -3,6 +3,8 @@
 #include "bitfont/core/GlyphBitmap.h"
 #include "jobs/JobProgress.h"
 
+#include <vector>
+
 class CFreeTypeFont;
 
 // Where a rendered glyph image sits in its cell: the pen origin at the cell's
@@ -25,4 +27,6 @@ GlyphBitmap buildOutlineCell(const OutlineCellInput &input);
 // the font document, reporting the maximum 65536 and each code as the
 // position; a cancel request stops it before the next code. False, with the
 // font untouched, when FreeType cannot open the file or set the size.
-bool renderOutlineFont(CFreeTypeFont &font, jobs::JobProgress &progress);
+// With keep (65536 entries), only the codes it marks get a glyph element,
+// each exactly as the whole rendering writes it.
+bool renderOutlineFont(CFreeTypeFont &font, jobs::JobProgress &progress, const std::vector<bool> *keep = nullptr);
