@@ -75,6 +75,12 @@ bool RunningWorkers::claim(const QString &slotName, QThread *thread)
     QMutexLocker lock(&s_mutex);
     if (s_slots.contains(slotName))
         return false;
+    if (jobs::talksToPrinter(slotName)) {
+        for (auto it = s_slots.cbegin(); it != s_slots.cend(); ++it) {
+            if (jobs::talksToPrinter(it.key()))
+                return false;
+        }
+    }
     s_slots.insert(slotName, Entry { thread, nullptr });
     return true;
 }

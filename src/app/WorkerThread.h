@@ -23,7 +23,8 @@ public:
     // slot of slotName (e.g. "CThreadUpgrade") at once and returns the
     // worker, whose thread begins when the window thread is next idle, so the
     // caller connects to it first without a race. Null, starting nothing,
-    // when job is null, a worker of slotName is still running, or an upgrade
+    // when job is null, a worker of slotName is still running, another worker
+    // that talks to the printer runs (jobs::talksToPrinter), or an upgrade
     // runs (a firmware upgrade holds every other job).
     static WorkerThread *startJob(const QString &slotName, jobs::Job job, std::shared_ptr<jobs::JobContext> context);
 

@@ -1,5 +1,7 @@
 #include "jobs/TaskCode.h"
 
+#include <QLatin1String>
+
 namespace jobs {
 
 const char *workerOf(TaskCode code)
@@ -19,6 +21,11 @@ const char *workerOf(TaskCode code)
     default:
         return isBitFontTask(code) ? worker::bitFont : nullptr;
     }
+}
+
+bool talksToPrinter(QStringView slotName)
+{
+    return slotName != QLatin1String(worker::wifiScan);
 }
 
 } // namespace jobs

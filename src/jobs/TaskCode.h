@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringView>
 #include <QtGlobal>
 
 namespace jobs {
@@ -40,7 +41,12 @@ inline constexpr char fileManager[] = "CThreadFileManager";
 inline constexpr char bitFont[] = "CThreadBitFont";
 inline constexpr char sensorCheck[] = "CThreadSensorCheck";
 inline constexpr char upgrade[] = "CThreadUpgrade";
+inline constexpr char wifiScan[] = "CThreadWifiScan";
 } // namespace worker
+
+// Whether a worker of this class exchanges bytes with the printer; only one
+// such worker runs at a time, since the port has no lock of its own.
+bool talksToPrinter(QStringView slotName);
 
 // The worker class that runs a task code; null for a code that starts nothing.
 const char *workerOf(TaskCode code);

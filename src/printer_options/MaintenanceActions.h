@@ -1,5 +1,6 @@
 #pragma once
 
+#include "jobs/TaskCode.h"
 #include "ui/RequiredControls.h"
 
 #include <QDBusConnection>
@@ -27,7 +28,7 @@ public:
         { "cb_wifi_name", "QComboBox" },
     };
     static constexpr char statusWorker[] = "CThreadPrinterStatus";
-    static constexpr char wifiScanWorker[] = "CThreadWifiScan";
+    static constexpr const char *wifiScanWorker = jobs::worker::wifiScan;
 
     // form: the root of the "FormPrinterOptions" layout (or a window holding
     // it); port and params: the application's port object and record;

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void userCannotCloseTheDialog();
     void dialogGoingAwayAsksTheJobToCancel();
     void secondStartWhileOneRunsIsRefused();
+    void oneWorkerAtATimeTalksToThePrinter();
 };
 
 void TestWorkers::dialogIsBorderlessWithOneProgressBar()
@@ -262,6 +263,26 @@ void TestWorkers::secondStartWhileOneRunsIsRefused()
     release.release();
     QVERIFY(startUpgrade());
     QTRY_VERIFY_WITH_TIMEOUT(!RunningWorkers::isRunning(slot), 5000);
+}
+
+void TestWorkers::oneWorkerAtATimeTalksToThePrinter()
+{
+    QSemaphore release;
+    const auto start = [&](const char *slot) {
+        return WorkerThread::startJob(QString::fromLatin1(slot),
+            jobs::makeJob([&release](JobContext &) { release.tryAcquire(1, 5000); }), std::make_shared<JobContext>());
+    };
+    QVERIFY(start("CThreadCommunication"));
+    // A read pass from another tab would share the port with the running exchange.
+    QVERIFY(!start(jobs::worker::readParameters));
+    QVERIFY(start(jobs::worker::wifiScan));
+    release.release(2);
+    QTRY_VERIFY_WITH_TIMEOUT(!RunningWorkers::isRunning(QStringLiteral("CThreadCommunication"))
+            && !RunningWorkers::isRunning(QString::fromLatin1(jobs::worker::wifiScan)),
+        5000);
+    QVERIFY(start(jobs::worker::readParameters));
+    release.release();
+    QTRY_VERIFY_WITH_TIMEOUT(!RunningWorkers::isRunning(QString::fromLatin1(jobs::worker::readParameters)), 5000);
 }
 
 QTEST_MAIN(TestWorkers)
