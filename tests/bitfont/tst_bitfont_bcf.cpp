@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <limits>
 #include <set>
 
 namespace {
@@ -177,6 +178,9 @@ void TestBcf::glyphRecords_data()
                                     << QList<int> { -2, 5, 0, 1, 3 } << QByteArray("800000");
     QTest::newRow("above the ascender") << QSize(9, 18) << QList<QPoint> { { 1, 0 } } << QVariant(1) << QVariant(16)
                                         << QList<int> { 1, -2, 9, 1, 3 } << QByteArray("800000");
+    QTest::newRow("bitmap_top INT_MIN") << QSize(9, 18) << QList<QPoint> { { 1, 0 } } << QVariant(1)
+                                        << QVariant(std::numeric_limits<int>::min()) << QList<int> { 1, 0, 9, 1, 3 }
+                                        << QByteArray("800000");
 }
 
 void TestBcf::glyphRecords()
