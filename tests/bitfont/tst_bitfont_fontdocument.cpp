@@ -215,9 +215,8 @@ void TestFontDocument::badProjectKeepsFont_data()
     QTest::newRow("a glyph more than the codes")
         << QByteArray("<Face><glyph>") + QByteArray("<glyph charcode=\"1\"/>").repeated(65537) + "</glyph></Face>"
         << true << QStringLiteral("65538 glyph elements");
-    QTest::newRow("tree beyond four times the file")
-        << QByteArray("<Face>") + QByteArray("<a/>").repeated(5000000) + "</Face>" << true
-        << QStringLiteral("more than four times its size");
+    QTest::newRow("tree beyond four times the file") << QByteArray("<Face>") + QByteArray("<a/>").repeated(5000000)
+            + "</Face>" << true << QStringLiteral("more than four times its size");
 }
 
 void TestFontDocument::badProjectKeepsFont()
