@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -22,10 +23,11 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 QString treeRoot()
 {
-    static const QString root
-        = QStringLiteral("%1/ostrel-fuzz-usb-%2")
-              .arg(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath())
-              .arg(getpid());
+    static const QString root = [] {
+        const QString dir = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+        std::atexit([] { QDir(treeRoot()).removeRecursively(); });
+        return QStringLiteral("%1/ostrel-fuzz-usb-%2").arg(dir).arg(getpid());
+    }();
     return root;
 }
 
