@@ -25,14 +25,17 @@ build_all() {
   cmake --build "$BUILD_DIR" -j2
 }
 
-# configure_checking_build <dir> <cmake option>: a clang build with ccache in
-# its own folder, for the sanitizer and fuzz builds.
+# The checking build: clang with ccache in build-asan/ (OSTREL_ASAN_BUILD_DIR),
+# the suite under AddressSanitizer and UndefinedBehaviorSanitizer plus the
+# fuzz targets, all from one set of objects.
+ASAN_DIR="${OSTREL_ASAN_BUILD_DIR:-$ROOT/build-asan}"
+
 configure_checking_build() {
-  local dir="$1" option="$2"
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  if [ ! -f "$ASAN_DIR/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$ASAN_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-      -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "-D$option=ON"
+      -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+      -DOSTREL_SANITIZE=ON -DOSTREL_FUZZ=ON
   fi
 }
 
