@@ -18,13 +18,14 @@ namespace {
 
 const QString &projectPath()
 {
-    static const QString path = [] {
+    // Never destroyed: the exit handler that removes the file runs after static destructors.
+    static const QString *const path = [] {
         const QString dir = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
         const QString p = QStringLiteral("%1/ostrel-fuzz-project-%2.bfproj").arg(dir).arg(getpid());
         std::atexit([] { QFile::remove(projectPath()); });
-        return p;
+        return new QString(p);
     }();
-    return path;
+    return *path;
 }
 
 } // namespace

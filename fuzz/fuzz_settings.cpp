@@ -17,13 +17,14 @@ namespace {
 
 const QString &settingsPath()
 {
-    static const QString path = [] {
+    // Never destroyed: the exit handler that removes the file runs after static destructors.
+    static const QString *const path = [] {
         const QString dir = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
         const QString p = QStringLiteral("%1/ostrel-fuzz-settings-%2.conf").arg(dir).arg(getpid());
         std::atexit([] { QFile::remove(settingsPath()); });
-        return p;
+        return new QString(p);
     }();
-    return path;
+    return *path;
 }
 
 } // namespace

@@ -23,12 +23,13 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 QString treeRoot()
 {
-    static const QString root = [] {
+    // Never destroyed: the exit handler that removes the tree runs after static destructors.
+    static const QString *const root = [] {
         const QString dir = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
         std::atexit([] { QDir(treeRoot()).removeRecursively(); });
-        return QStringLiteral("%1/ostrel-fuzz-usb-%2").arg(dir).arg(getpid());
+        return new QString(QStringLiteral("%1/ostrel-fuzz-usb-%2").arg(dir).arg(getpid()));
     }();
-    return root;
+    return *root;
 }
 
 } // namespace
