@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QUiLoader>
 #include <QVBoxLayout>
+#include <QXmlStreamReader>
 
 namespace ui {
 namespace {
@@ -75,10 +76,22 @@ void setLanguagePacks(LanguagePacks *packs)
     g_languagePacks = packs;
 }
 
+bool layoutTextIsLoadable(const QByteArray &xml)
+{
+    static const QStringList layoutClasses = QUiLoader().availableLayouts();
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == QLatin1String("layout")
+            && !layoutClasses.contains(reader.attributes().value(QLatin1String("class")).toString()))
+            return false;
+    }
+    return !reader.hasError();
+}
+
 QWidget *loadLayout(const QString &layoutFile, QWidget *parent)
 {
     QByteArray xml = SkinPackage::embedded().read(layoutFile);
-    if (xml.isEmpty())
+    if (xml.isEmpty() || !layoutTextIsLoadable(xml))
         return nullptr;
     QBuffer buffer(&xml);
     buffer.open(QIODevice::ReadOnly);

@@ -28,9 +28,14 @@ public:
 };
 void setLanguagePacks(LanguagePacks *packs);
 
+// False for layout text the .ui loader must not see: not well-formed XML, or
+// a <layout> element whose class is not one of the loader's layouts (the
+// loader dereferences a null layout for a nested <layout class="">).
+bool layoutTextIsLoadable(const QByteArray &xml);
+
 // Builds the layout file of the skin package ("MainFrame.ui") as a widget
 // with the given parent, its texts resolved from its pack. Null when the
-// layout is missing or unreadable.
+// layout is missing, unreadable or refused by layoutTextIsLoadable.
 QWidget *loadLayout(const QString &layoutFile, QWidget *parent = nullptr);
 
 // Builds the layout inside an existing window, filling it edge to edge; the

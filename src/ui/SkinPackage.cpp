@@ -30,19 +30,31 @@ std::unique_ptr<zip_t, ZipArchiveCloser> openArchive(const QByteArray &bytes)
     return std::unique_ptr<zip_t, ZipArchiveCloser>(archive);
 }
 
-std::optional<QByteArray> readEntry(zip_t *archive, zip_uint64_t index)
+// Our largest entry is a few kilobytes; a package from outside may declare
+// gigabytes in a few bytes of deflated data.
+constexpr zip_uint64_t maxEntryBytes = zip_uint64_t(8) << 20;
+constexpr zip_uint64_t maxPackageBytes = zip_uint64_t(64) << 20;
+
+// The entry's bytes, at most its declared size (at most maxEntryBytes): an
+// entry whose data runs on past that is refused after one byte more.
+std::optional<QByteArray> readEntry(zip_t *archive, zip_uint64_t index, zip_uint64_t &budget)
 {
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(archive, index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
         return std::nullopt;
+    if (stat.size > maxEntryBytes || stat.size > budget)
+        return std::nullopt;
+    budget -= stat.size;
     zip_file_t *file = zip_fopen_index(archive, index, 0);
     if (!file)
         return std::nullopt;
     QByteArray data(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
     const zip_int64_t got = zip_fread(file, data.data(), stat.size);
+    char more = 0;
+    const zip_int64_t beyond = got >= 0 ? zip_fread(file, &more, 1) : -1;
     zip_fclose(file);
-    if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size)
+    if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size || beyond != 0)
         return std::nullopt;
     return data;
 }
@@ -65,11 +77,12 @@ SkinPackage SkinPackage::fromZip(const QByteArray &zipBytes)
     if (!archive)
         return package;
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    zip_uint64_t budget = maxPackageBytes;
     for (zip_int64_t i = 0; i < count; ++i) {
         const char *name = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
         if (!name || QByteArrayView(name).endsWith('/'))
             continue;
-        const auto data = readEntry(archive.get(), static_cast<zip_uint64_t>(i));
+        const auto data = readEntry(archive.get(), static_cast<zip_uint64_t>(i), budget);
         if (!data)
             return SkinPackage();
         package.m_entries.insert(normalizedPath(QString::fromUtf8(name)), *data);

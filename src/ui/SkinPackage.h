@@ -13,7 +13,8 @@ public:
     // The package built into the program.
     static const SkinPackage &embedded();
 
-    // Reads a package from zip bytes; an unreadable package holds no entry.
+    // Reads a package from zip bytes; an unreadable package holds no entry, nor
+    // does one with an entry over 8 MiB or over 64 MiB in all.
     static SkinPackage fromZip(const QByteArray &zipBytes);
 
     bool isValid() const { return m_valid; }

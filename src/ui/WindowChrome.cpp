@@ -61,6 +61,9 @@ protected:
 private:
     bool headerEvent(QEvent *event)
     {
+        if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+            return false;
+        // Only now a mouse event: the header also sees child and paint events.
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton
             && m_window->windowHandle()) {

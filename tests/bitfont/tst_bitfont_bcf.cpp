@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <limits>
 #include <set>
 
 namespace {
@@ -177,6 +178,9 @@ void TestBcf::glyphRecords_data()
                                     << QList<int> { -2, 5, 0, 1, 3 } << QByteArray("800000");
     QTest::newRow("above the ascender") << QSize(9, 18) << QList<QPoint> { { 1, 0 } } << QVariant(1) << QVariant(16)
                                         << QList<int> { 1, -2, 9, 1, 3 } << QByteArray("800000");
+    QTest::newRow("bitmap_top INT_MIN") << QSize(9, 18) << QList<QPoint> { { 1, 0 } } << QVariant(1)
+                                        << QVariant(std::numeric_limits<int>::min()) << QList<int> { 1, 0, 9, 1, 3 }
+                                        << QByteArray("800000");
 }
 
 void TestBcf::glyphRecords()
@@ -222,7 +226,8 @@ void TestBcf::limitsAreRefused_data()
 
     QTest::newRow("bitmap of 65536 bytes")
         << QSize(1024, 512) << maxBcfBytes << "BCF not built: the bitmap of character 65 has 65536 bytes";
-    QTest::newRow("bitmap of 65535 bytes fits") << QSize(8, 65535) << maxBcfBytes << "";
+    // 85 bytes a row x 771 rows, within the largest cell a project may hold.
+    QTest::newRow("bitmap of 65535 bytes fits") << QSize(680, 771) << maxBcfBytes << "";
     QTest::newRow("buffer limit") << QSize(8, 10) << qint64(12 + 4 + 16 * 3 + 12 * 2)
                                   << "BCF not built: the font needs more than 88 bytes.";
 }

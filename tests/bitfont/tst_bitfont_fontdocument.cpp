@@ -204,18 +204,26 @@ void TestFontDocument::badProjectKeepsFont_data()
 {
     QTest::addColumn<QByteArray>("content"); // empty: no file at all
     QTest::addColumn<bool>("exists");
+    QTest::addColumn<QString>("reason"); // in the log line, when given
 
-    QTest::newRow("no such file") << QByteArray() << false;
-    QTest::newRow("empty file") << QByteArray() << true;
+    QTest::newRow("no such file") << QByteArray() << false << QString();
+    QTest::newRow("empty file") << QByteArray() << true << QString();
     QTest::newRow("cut off") << QByteArray("<?xml version=\"1.0\"?>\r\n<Face>\r\n\t<glyph>\r\n\t\t<glyph charcode=\"6")
-                             << true;
-    QTest::newRow("not XML") << QByteArray("\x89PNG\r\n\x1a\n") << true;
+                             << true << QString();
+    QTest::newRow("not XML") << QByteArray("\x89PNG\r\n\x1a\n") << true << QString();
+    // Refused before parsing, so that no such file makes a tree many times its size.
+    QTest::newRow("a glyph more than the codes")
+        << QByteArray("<Face><glyph>") + QByteArray("<glyph charcode=\"1\"/>").repeated(65537) + "</glyph></Face>"
+        << true << QStringLiteral("65538 glyph elements");
+    QTest::newRow("tree beyond four times the file") << QByteArray("<Face>") + QByteArray("<a/>").repeated(5000000)
+            + "</Face>" << true << QStringLiteral("more than four times its size");
 }
 
 void TestFontDocument::badProjectKeepsFont()
 {
     QFETCH(QByteArray, content);
     QFETCH(bool, exists);
+    QFETCH(QString, reason);
 
     // Unsaved work: a rendered font with one glyph edited.
     CFreeTypeFont font;
@@ -240,6 +248,7 @@ void TestFontDocument::badProjectKeepsFont()
     QCOMPARE(log.lines().size(), 1);
     QVERIFY2(log.lines().first().startsWith(QStringLiteral("Project not loaded, the current font is kept: ")),
         qPrintable(log.lines().first()));
+    QVERIFY2(log.lines().first().contains(reason), qPrintable(log.lines().first()));
 }
 
 void TestFontDocument::failedSaveIsReported()

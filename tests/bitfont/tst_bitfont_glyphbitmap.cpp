@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 class TestGlyphBitmap : public QObject
 {
     Q_OBJECT
@@ -9,6 +11,8 @@ class TestGlyphBitmap : public QObject
 private Q_SLOTS:
     void layout_data();
     void layout();
+    void pitchFor_data();
+    void pitchFor();
     void cropToInk_data();
     void cropToInk();
     void blitStaysInside_data();
@@ -57,6 +61,24 @@ void TestGlyphBitmap::layout()
         QCOMPARE(bitmap.getPixel(p.x(), p.y()), 1);
     }
     QCOMPARE(bitmap.toBase64(), QByteArray::fromHex(hex).toBase64());
+}
+
+void TestGlyphBitmap::pitchFor_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("pitch");
+    QTest::newRow("negative") << -5 << 0;
+    QTest::newRow("1") << 1 << 1;
+    QTest::newRow("9") << 9 << 2;
+    // A damaged project's width, saturated by the XML reader.
+    QTest::newRow("INT_MAX") << std::numeric_limits<int>::max() << 268435456;
+}
+
+void TestGlyphBitmap::pitchFor()
+{
+    QFETCH(int, width);
+    QFETCH(int, pitch);
+    QCOMPARE(GlyphBitmap::pitchFor(width), pitch);
 }
 
 void TestGlyphBitmap::cropToInk_data()
@@ -181,6 +203,12 @@ void TestGlyphBitmap::badBase64IsEmpty_data()
     QTest::newRow("outside the alphabet") << QByteArray("g*==") << 8 << 1;
     QTest::newRow("padding inside") << QByteArray("g=AA") << 8 << 1;
     QTest::newRow("absurd size") << QByteArray("gA==") << (1 << 20) << (1 << 20);
+    QTest::newRow("width near INT_MAX") << QByteArray("AAAA") << std::numeric_limits<int>::max() << 1;
+    QTest::newRow("huge cell, little text") << QByteArray("AAAA") << 65536 << 8192;
+    // Text for every byte, but wider than any cell the tool renders.
+    const int wide = GlyphBitmap::maxCellSide + 1;
+    QTest::newRow("side beyond the largest cell")
+        << QByteArray(GlyphBitmap::pitchFor(wide), '\xff').toBase64() << wide << 1;
 }
 
 void TestGlyphBitmap::badBase64IsEmpty()

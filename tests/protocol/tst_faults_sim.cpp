@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 using namespace protocol;
@@ -54,6 +55,8 @@ private Q_SLOTS:
     void restartedPrinterIsReachedAgain();
     void lateRepliesAreNotTakenForLaterOnes();
     void silentPrinterEndsTheReadingPass();
+    void readingPassUnderFaults_data();
+    void readingPassUnderFaults();
     void brokenDownloadFails_data();
     void brokenDownloadFails();
 };
@@ -161,6 +164,59 @@ void FaultsSimTest::silentPrinterEndsTheReadingPass()
     QVERIFY(progress.lastPosition() < readPassRange - 1);
     QVERIFY(log.lines().contains(
         QStringLiteral("Reading parameters stopped: the printer does not answer (4 of 4 queries unanswered).")));
+}
+
+void FaultsSimTest::readingPassUnderFaults_data()
+{
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<qint32>("killAt"); // progress position at which the printer dies, 0: never
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QString>("logged");
+
+    // A garbled reply is no answer, but the printer keeps talking: the pass runs to its end.
+    QTest::newRow("garbled replies") << QStringList { QStringLiteral("--garbage") } << 0 << int(End::Complete)
+                                     << QStringLiteral("Reading parameters: ");
+    QTest::newRow("printer killed mid-pass") << QStringList() << 20 << int(End::ConnectionLost)
+                                             << QStringLiteral("Reading parameters stopped: the connection is gone");
+}
+
+// Each fault ends the pass within its waits with a line that says why, and
+// the same port object serves the printer once it is back to normal.
+void FaultsSimTest::readingPassUnderFaults()
+{
+    QFETCH(QStringList, switches);
+    QFETCH(qint32, killAt);
+    QFETCH(int, end);
+    QFETCH(QString, logged);
+    SimPrinterProcess sim;
+    QVERIFY2(sim.start(simExecutable, switches), qPrintable(sim.errorText()));
+    CDeviceInterface port;
+    QVERIFY(sim.connectPort(port));
+    TrafficLogRecorder log;
+    PrinterParameters params;
+    ProgressWithHook progress;
+    progress.onPosition = [&sim, killAt](qint32 position) {
+        if (position == killAt)
+            sim.kill();
+    };
+    QElapsedTimer clock;
+    clock.start();
+    const ReadPassOutcome outcome = readAllParameters(port, params, progress);
+    qInfo("the pass ended after %lld ms, %d of %d queries unanswered", static_cast<long long>(clock.elapsed()),
+        outcome.unanswered, outcome.queries);
+    QCOMPARE(int(outcome.end), end);
+    QVERIFY(outcome.unanswered > 0);
+    // Status query and three more at 1000 ms each, or one failed exchange.
+    QVERIFY(clock.elapsed() < 30000);
+    QTRY_VERIFY2(std::any_of(log.lines().cbegin(), log.lines().cend(),
+                     [&logged](const QString &line) { return line.startsWith(logged); }),
+        qPrintable(log.lines().join(u'\n')));
+
+    sim.stop();
+    QVERIFY2(sim.restart(simExecutable), qPrintable(sim.errorText()));
+    PrinterParameters after;
+    QTRY_VERIFY_WITH_TIMEOUT(queryStatus(port, after), 10000);
+    QCOMPARE(after.statusByte, 0);
 }
 
 void FaultsSimTest::brokenDownloadFails_data()

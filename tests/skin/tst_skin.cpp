@@ -65,6 +65,8 @@ class TestSkin : public QObject
 
 private Q_SLOTS:
     void everyLayoutIsAccountedFor();
+    void everyLayoutLoads_data();
+    void everyLayoutLoads();
     void requiredControlsExistWithTheirClass_data();
     void requiredControlsExistWithTheirClass();
 };
@@ -80,6 +82,24 @@ void TestSkin::everyLayoutIsAccountedFor()
         listed.append(SkinPackage::normalizedPath(QString::fromLatin1(window.layoutFile)));
     listed.sort();
     QCOMPARE(listed, inPackage);
+}
+
+// Only layouts proven here reach the .ui loader in the program.
+void TestSkin::everyLayoutLoads_data()
+{
+    QTest::addColumn<QString>("layout");
+    for (const QString &name : SkinPackage::embedded().entryNames()) {
+        if (name.endsWith(QLatin1String(".ui")))
+            QTest::newRow(qPrintable(name)) << name;
+    }
+}
+
+void TestSkin::everyLayoutLoads()
+{
+    QFETCH(QString, layout);
+    QVERIFY(ui::layoutTextIsLoadable(SkinPackage::embedded().read(layout)));
+    const std::unique_ptr<QWidget> root(ui::loadLayout(layout));
+    QVERIFY(root);
 }
 
 void TestSkin::requiredControlsExistWithTheirClass_data()

@@ -1,7 +1,7 @@
 # Lists every C++ file that clang-format would change, and fails if any.
 # Run with -DCLANG_FORMAT=... -DSOURCE_DIR=...; files are found when the
 # test runs, so a new file is checked without reconfiguring.
-set(folders src tests tools bench packaging)
+set(folders src tests tools bench packaging fuzz)
 set(files "")
 foreach(folder ${folders})
   file(GLOB_RECURSE found ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)

@@ -7,15 +7,20 @@
 #include "ui/TabButton.h"
 
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QtEndian>
+
+#include <zip.h>
 
 #include <memory>
 
@@ -53,6 +58,10 @@ private Q_SLOTS:
     void skinPathsMatchWithoutCaseOrSeparator_data();
     void skinPathsMatchWithoutCaseOrSeparator();
     void skinPackageRejectsBadZip();
+    void skinPackageCapsEntrySizes_data();
+    void skinPackageCapsEntrySizes();
+    void layoutTextWithoutLayoutClassIsRefused_data();
+    void layoutTextWithoutLayoutClassIsRefused();
     void windowPackTakesOnlyPresentAttributes();
     void messagePackKeepsSourceTextsExactly();
     void packTextsFallBackToLayout();
@@ -87,6 +96,86 @@ void TestUi::skinPackageRejectsBadZip()
     const SkinPackage bad = SkinPackage::fromZip(QByteArrayLiteral("PK\x03\x04 not really a zip"));
     QVERIFY(!bad.isValid());
     QVERIFY(!bad.contains(QStringLiteral("MainFrame.ui")));
+}
+
+namespace {
+
+// A zip of one entry, written by libzip; the caller may patch its bytes.
+QByteArray zipOf(const char *name, const QByteArray &data)
+{
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath(QStringLiteral("skin.zip")).toLocal8Bit();
+    int error = 0;
+    zip_t *archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!archive)
+        return {};
+    zip_source_t *source = zip_source_buffer(archive, data.constData(), zip_uint64_t(data.size()), 0);
+    if (!source || zip_file_add(archive, name, source, ZIP_FL_OVERWRITE) < 0 || zip_close(archive) != 0) {
+        zip_discard(archive);
+        return {};
+    }
+    QFile file(QString::fromLocal8Bit(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Sets the uncompressed size in the local and central headers of a one-entry zip.
+QByteArray withDeclaredSize(QByteArray zip, quint32 size)
+{
+    const qsizetype central = zip.indexOf(QByteArrayLiteral("PK\x01\x02"));
+    if (!zip.startsWith(QByteArrayLiteral("PK\x03\x04")) || central < 0)
+        return {};
+    qToLittleEndian<quint32>(size, zip.data() + 22);
+    qToLittleEndian<quint32>(size, zip.data() + central + 24);
+    return zip;
+}
+
+} // namespace
+
+void TestUi::skinPackageCapsEntrySizes_data()
+{
+    QTest::addColumn<QByteArray>("zip");
+    QTest::addColumn<bool>("valid");
+
+    const QByteArray zeros(9 << 20, '\0'); // deflates to a few kilobytes
+    const QByteArray small = zipOf("lang/English/MainFrame.lng", QByteArray(4096, 'x'));
+    QTest::newRow("small entry") << small << true;
+    QTest::newRow("entry of 9 MiB") << zipOf("big.ui", zeros) << false;
+    QTest::newRow("inflates past its declared size") << withDeclaredSize(small, 16) << false;
+    QTest::newRow("declares 3 GiB") << withDeclaredSize(small, 3u << 30) << false;
+}
+
+void TestUi::skinPackageCapsEntrySizes()
+{
+    QFETCH(QByteArray, zip);
+    QFETCH(bool, valid);
+    QVERIFY(!zip.isEmpty());
+    const SkinPackage package = SkinPackage::fromZip(zip);
+    QCOMPARE(package.isValid(), valid);
+    QCOMPARE(package.entryNames().size(), valid ? 1 : 0);
+}
+
+void TestUi::layoutTextWithoutLayoutClassIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("layout");
+    QTest::addColumn<bool>("loadable");
+
+    const auto ui = [](const char *inner) {
+        return QByteArray("<ui version=\"4.0\"><class>W</class><widget class=\"QWidget\" name=\"W\">"
+                          "<layout class=\"QVBoxLayout\" name=\"outer\"><item>")
+            + inner + "</item></layout></widget></ui>";
+    };
+    QTest::newRow("nested grid") << ui("<layout class=\"QGridLayout\" name=\"inner\"/>") << true;
+    QTest::newRow("nested empty class") << ui("<layout class=\"\" name=\"inner\"/>") << false;
+    QTest::newRow("nested without class") << ui("<layout name=\"inner\"/>") << false;
+    QTest::newRow("nested widget class") << ui("<layout class=\"QLabel\"/>") << false;
+    QTest::newRow("not well-formed") << ui("<layout class=\"QGridLayout\">") << false;
+}
+
+void TestUi::layoutTextWithoutLayoutClassIsRefused()
+{
+    QFETCH(QByteArray, layout);
+    QFETCH(bool, loadable);
+    QCOMPARE(ui::layoutTextIsLoadable(layout), loadable);
 }
 
 void TestUi::windowPackTakesOnlyPresentAttributes()

@@ -7,6 +7,8 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -77,8 +79,9 @@ private:
             left = bitmapLeft.text().as_int();
             advanceX = 0;
         }
-        const int d = m_ascenderPx - readInt(glyph, "bitmap_top");
-        const int top = d < 0 ? d : trimmed.top;
+        // Widened: a damaged project's "bitmap_top" may be any int.
+        const qint64 d = qint64(m_ascenderPx) - readInt(glyph, "bitmap_top");
+        const int top = d < 0 ? int(std::max<qint64>(d, std::numeric_limits<int>::min())) : trimmed.top;
 
         pugi::xml_node out = copy.append_child("BitFont2");
         fontdoc::appendBool(out, "valid", record.valid);

@@ -136,8 +136,13 @@ void GlyphBitmap::appendBase64(std::string &out) const
 bool GlyphBitmap::fromBase64(QByteArrayView text, int width, int height)
 {
     QByteArray decoded;
+    const bool fits = width <= maxCellSide && height <= maxCellSide;
+    const qint64 need = fits ? qint64(pitchFor(width)) * std::max(height, 0) : 0;
+    if (!fits || text.size() / 4 * 3 < need) {
+        create(0, 0);
+        return false;
+    }
     create(width, height);
-    const qsizetype need = m_bytes.size();
     if (base64::decode(text, decoded) < need || (need == 0 && (width > 0 && height > 0))) {
         create(0, 0);
         return false;

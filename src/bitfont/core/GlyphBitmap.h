@@ -16,8 +16,11 @@ public:
     // Larger bitmaps are refused (created empty): no glyph cell comes near it,
     // and a damaged document must not make us allocate gigabytes.
     static constexpr qint64 maxBytes = 64 * 1024 * 1024;
+    // No cell the tool renders has a side beyond this (256 px fonts, whose
+    // widest glyphs stay well under 4 em); a stored cell beyond it is damage.
+    static constexpr int maxCellSide = 1024;
 
-    static int pitchFor(int width) { return width > 0 ? (width + 7) / 8 : 0; }
+    static int pitchFor(int width) { return width > 0 ? int((qint64(width) + 7) / 8) : 0; }
 
     void create(int width, int height);
 
@@ -44,8 +47,9 @@ public:
     QByteArray toBase64() const;
     void appendBase64(std::string &out) const;
     // Takes the first height x pitch decoded bytes. Text whose length is not a
-    // multiple of 4, that is not Base64, or that decodes short gives an empty
-    // bitmap (0 x 0); false then.
+    // multiple of 4, that is not Base64, or that decodes short, and a side
+    // beyond maxCellSide give an empty bitmap (0 x 0); false then. Nothing is
+    // allocated for a cell the text cannot fill.
     bool fromBase64(QByteArrayView text, int width, int height);
 
     bool operator==(const GlyphBitmap &other) const = default;

@@ -135,6 +135,55 @@ private:
     std::vector<std::string> m_pieces;
 };
 
+// What parsing text would take, from its markup alone: pugixml's nodes are
+// 64 bytes and its attributes 40 (64-bit), beside the text it parses in place.
+struct TreeEstimate {
+    qint64 bytes = 0;
+    qint64 glyphs = 0;
+};
+
+TreeEstimate estimateTree(const char *text, size_t size)
+{
+    constexpr qint64 nodeBytes = 64;
+    constexpr qint64 attributeBytes = 40;
+    TreeEstimate estimate;
+    estimate.bytes = qint64(size);
+    const char *end = text + size;
+    for (const char *p = text; (p = static_cast<const char *>(std::memchr(p, '<', size_t(end - p)))); ++p) {
+        if (p + 1 < end && p[1] != '/') {
+            estimate.bytes += nodeBytes;
+        }
+        if (end - p > 6 && std::memcmp(p + 1, "glyph", 5) == 0
+            && (p[6] == '>' || p[6] == '/' || p[6] == ' ' || p[6] == '\t' || p[6] == '\r' || p[6] == '\n')) {
+            ++estimate.glyphs;
+        }
+    }
+    for (const char *p = text; (p = static_cast<const char *>(std::memchr(p, '=', size_t(end - p)))); ++p) {
+        if (p + 1 < end && (p[1] == '"' || p[1] == '\'')) {
+            estimate.bytes += attributeBytes;
+        }
+    }
+    return estimate;
+}
+
+// Why text is refused before parsing, or empty.
+QString refusalOf(const char *text, size_t size)
+{
+    const TreeEstimate estimate = estimateTree(text, size);
+    if (estimate.glyphs > maxGlyphElements) {
+        return QStringLiteral("the file holds %1 glyph elements, more than any font of this tool (%2)")
+            .arg(estimate.glyphs)
+            .arg(maxGlyphElements);
+    }
+    // Small files pass whatever their markup: their tree is small anyway.
+    constexpr qint64 smallTree = qint64(16) << 20;
+    if (estimate.bytes > 4 * qint64(size) && estimate.bytes > smallTree) {
+        return QStringLiteral("the file would need about %1 MB of memory, more than four times its size")
+            .arg(estimate.bytes / 1000000);
+    }
+    return {};
+}
+
 } // namespace
 
 Result read(const QString &path, pugi::xml_document &document, QString *detail)
@@ -147,10 +196,17 @@ Result read(const QString &path, pugi::xml_document &document, QString *detail)
         }
         return Result::CannotOpen;
     }
+
+    const qint64 size = file.size();
+    if (size > maxFileBytes) {
+        if (detail) {
+            *detail = QStringLiteral("the file has %1 bytes, more than any project of this tool").arg(size);
+        }
+        return Result::TooLarge;
+    }
     KeptText kept(document);
     document.reset();
 
-    const qint64 size = file.size();
     char *buffer = allocateParseBuffer(size_t(size));
     if (!buffer || file.read(buffer, size) != size) {
         releaseParseBuffer(buffer);
@@ -159,6 +215,14 @@ Result read(const QString &path, pugi::xml_document &document, QString *detail)
             *detail = buffer ? file.errorString() : QStringLiteral("out of memory");
         }
         return Result::CannotRead;
+    }
+    if (const QString refusal = refusalOf(buffer, size_t(size)); !refusal.isEmpty()) {
+        releaseParseBuffer(buffer);
+        kept.restoreInto(document);
+        if (detail) {
+            *detail = refusal;
+        }
+        return Result::TooLarge;
     }
     const pugi::xml_parse_result result = document.load_buffer_inplace_own(buffer, size_t(size), parseFlags);
     if (!result) {

@@ -1,0 +1,115 @@
+// Writes a project of N glyphs (default 65536, the most the tool makes) of
+// S x S cells with ink (default 24), then measures the resident peak of
+// loading it and of building its BCF bytes, against the file's size. Then
+// the same for a file with three times the glyphs, which is refused.
+//
+//   project_load [glyphs] [side]
+#include "bitfont/core/BcfBuilder.h"
+#include "bitfont/core/CFreeTypeFont.h"
+#include "bitfont/core/DocumentValues.h"
+#include "bitfont/core/ProjectFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <malloc.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// VmRSS or VmHWM of this process in bytes.
+long long statusBytes(const char *field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0)
+            return std::atoll(line.c_str() + std::string(field).size() + 1) * 1024;
+    }
+    return -1;
+}
+
+// Starts a new peak at the present resident size.
+void resetPeak()
+{
+    malloc_trim(0);
+    std::FILE *clear = std::fopen("/proc/self/clear_refs", "w");
+    if (clear) {
+        std::fputs("5", clear);
+        std::fclose(clear);
+    }
+}
+
+bool writeProject(const QString &path, int glyphs, int side)
+{
+    CFreeTypeFont font;
+    font.resetForNewFont();
+    pugi::xml_node metrics = font.face().append_child("size").append_child("metrics");
+    fontdoc::appendInt(metrics, "ascender", side * 64);
+    fontdoc::appendInt(metrics, "height", side * 64);
+    pugi::xml_node list = font.face().append_child("glyph");
+    GlyphBitmap cell;
+    cell.create(side, side);
+    for (int i = 0; i < side; ++i) {
+        cell.setPixel(i, i, true);
+        cell.setPixel(side - 1 - i, i, true);
+    }
+    const std::string text = cell.toBase64().toStdString();
+    for (int code = 0; code < glyphs; ++code) {
+        pugi::xml_node glyph = list.append_child("glyph");
+        glyph.append_attribute("charcode").set_value(code);
+        fontdoc::appendBitFont(glyph, true, cell, text);
+    }
+    font.projectPath = path;
+    return font.saveProject();
+}
+
+void measure(const QString &path)
+{
+    const double fileMB = double(QFile(path).size()) / 1e6;
+    CFreeTypeFont font;
+    font.projectPath = path;
+    font.pixelWidth = 24;
+    resetPeak();
+    const long long base = statusBytes("VmRSS:");
+    const bool loaded = font.loadProject();
+    const double loadMB = double(statusBytes("VmHWM:") - base) / 1e6;
+    std::printf("  file %.1f MB: load %s, peak +%.1f MB (%.2fx the file)\n", fileMB, loaded ? "ok" : "refused", loadMB,
+        loadMB / fileMB);
+    if (!loaded)
+        return;
+    {
+        pugi::xml_document bcf;
+        buildBcfDocument(font, bcf, 5, BcfGlyphCopy::RecordOnly);
+        QByteArray bytes;
+        const bool built = writeBcfBytes(bcf, font, bytes);
+        const double exportMB = double(statusBytes("VmHWM:") - base) / 1e6;
+        std::printf("  load and export (%s, %lld bytes): peak +%.1f MB (%.2fx the file)\n", built ? "built" : "refused",
+            qint64(bytes.size()), exportMB, exportMB / fileMB);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int glyphs = argc > 1 ? std::atoi(argv[1]) : 65536;
+    const int side = argc > 2 ? std::atoi(argv[2]) : 24;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("large.bfproj"));
+    std::printf("%d glyphs of %d x %d:\n", glyphs, side, side);
+    if (!writeProject(path, glyphs, side))
+        return 1;
+    measure(path);
+    std::printf("%d glyphs of %d x %d:\n", 3 * glyphs, side, side);
+    if (!writeProject(path, 3 * glyphs, side))
+        return 1;
+    measure(path);
+    return 0;
+}
