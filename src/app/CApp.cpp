@@ -6,6 +6,7 @@
 #include "app/PortDialogs.h"
 #include "app/SingleInstance.h"
 #include "app/StartupChoices.h"
+#include "app/WorkerThread.h"
 #include "platform/DeviceChangeMonitor.h"
 #include "ui/SkinPackage.h"
 
@@ -140,6 +141,9 @@ void CApp::startUp()
 
 void CApp::shutDown()
 {
+    // A terminal exchange or a Wi-Fi scan may still be under way; it uses the
+    // port and hands its result to this thread.
+    RunningWorkers::waitUntilIdle(shutDownWaitMs);
     if (m_settings)
         startup::writePortKind(*m_settings, m_portSettings.kind);
     m_mainFrame.reset();

@@ -18,6 +18,9 @@ class CApp
 {
 public:
     static constexpr char instanceName[] = "429BC0B4-4E81-48CD-BD68-87F1FFD2A85E";
+    // How long quitting waits for a job still running (a terminal exchange
+    // waits at most a second for its reply).
+    static constexpr int shutDownWaitMs = 3000;
 
     // The store is opened during start-up.
     CApp();

@@ -2,6 +2,8 @@
 
 #include "jobs/TaskCode.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QWidget>
 
 QMutex RunningWorkers::s_mutex;
@@ -68,6 +70,22 @@ RunningWorkers::Entry RunningWorkers::entry(const QString &slotName)
 {
     QMutexLocker lock(&s_mutex);
     return s_slots.value(slotName);
+}
+
+bool RunningWorkers::waitUntilIdle(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    const auto idle = [] {
+        QMutexLocker lock(&s_mutex);
+        return s_slots.isEmpty();
+    };
+    while (!idle()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
 }
 
 bool RunningWorkers::claim(const QString &slotName, QThread *thread)

@@ -62,6 +62,10 @@ public:
 
     static bool isRunning(const QString &slotName);
     static Entry entry(const QString &slotName);
+    // On the window thread, before the program ends: lets the running workers
+    // finish, serving their result handlers meanwhile, for at most timeoutMs.
+    // False when one is still running then.
+    static bool waitUntilIdle(int timeoutMs);
 
 private:
     friend class WorkerThread;

@@ -55,6 +55,7 @@ private Q_SLOTS:
     void dialogGoingAwayAsksTheJobToCancel();
     void secondStartWhileOneRunsIsRefused();
     void oneWorkerAtATimeTalksToThePrinter();
+    void quittingWaitsForTheRunningWorker();
 };
 
 void TestWorkers::dialogIsBorderlessWithOneProgressBar()
@@ -283,6 +284,29 @@ void TestWorkers::oneWorkerAtATimeTalksToThePrinter()
     QVERIFY(start(jobs::worker::readParameters));
     release.release();
     QTRY_VERIFY_WITH_TIMEOUT(!RunningWorkers::isRunning(QString::fromLatin1(jobs::worker::readParameters)), 5000);
+}
+
+void TestWorkers::quittingWaitsForTheRunningWorker()
+{
+    bool delivered = false;
+    QVERIFY(WorkerThread::startJob(QStringLiteral("CThreadCommunication"),
+        jobs::makeJob(
+            [](JobContext &) {
+                QThread::msleep(200);
+                return 1;
+            },
+            [&delivered](int) { delivered = true; }),
+        std::make_shared<JobContext>()));
+    // The result handler needs the window thread, which the wait keeps serving.
+    QVERIFY(RunningWorkers::waitUntilIdle(5000));
+    QVERIFY(delivered);
+
+    QSemaphore release;
+    QVERIFY(WorkerThread::startJob(QStringLiteral("CThreadCommunication"),
+        jobs::makeJob([&release](JobContext &) { release.tryAcquire(1, 5000); }), std::make_shared<JobContext>()));
+    QVERIFY(!RunningWorkers::waitUntilIdle(100));
+    release.release();
+    QVERIFY(RunningWorkers::waitUntilIdle(5000));
 }
 
 QTEST_MAIN(TestWorkers)
