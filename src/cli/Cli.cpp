@@ -694,8 +694,8 @@ const QList<Command> commands {
             { "set", "TIME", "To TIME, as \"YYYY-MM-DD HH:MM:SS\"." } },
         0, 0, runClock },
     { "upgrade", "IMAGE.bin",
-        "Upgrade the firmware of a USB printer from IMAGE.bin and wait for it to come back with the new version.",
-        true, {}, 1, 1, runUpgrade },
+        "Upgrade the firmware of a USB printer from IMAGE.bin and wait for it to come back with the new version.", true,
+        {}, 1, 1, runUpgrade },
     { "font build", "FONT.ttf --size N [--chars TEXT | --ranges R] --bcf OUT [--project OUT] [--null-count N]",
         "Render an outline font into a BCF file, optionally only the characters a label needs.", false,
         { { "size", "N", "Glyph size in pixels." }, { "chars", "TEXT", "Keep only the characters of TEXT." },
@@ -728,13 +728,14 @@ QString usageLine(const Command &command)
     return line;
 }
 
-const char *const exitCodeHelp = "Exit status:\n"
-                                 "  0  success\n"
-                                 "  1  a file on this computer could not be read or written part-way\n"
-                                 "  2  bad input (arguments, files, values out of range); nothing was sent\n"
-                                 "  3  no printer: none found, connected or answering\n"
-                                 "  4  the printer refused (answered with an error, or an upgrade step failed)\n"
-                                 "  5  diff: the printer differs from the snapshot\n";
+const char *const exitCodeHelp
+    = "Exit status:\n"
+      "  0  success\n"
+      "  1  a file on this computer could not be read or written part-way\n"
+      "  2  bad input (arguments, files, values out of range); nothing was sent\n"
+      "  3  no printer: none found, connected or answering (upgrade: no boot mode, or not back)\n"
+      "  4  the printer refused (answered with an error, or an upgrade step failed)\n"
+      "  5  diff: the printer differs from the snapshot\n";
 
 QString commandHelp(const Command &command)
 {
@@ -805,7 +806,7 @@ QString programHelp()
 {
     QString text = QStringLiteral("Usage: ostrel-cli [--log] [--usb [ID] | --net IP] COMMAND [ARGUMENTS]\n\n"
                                   "Scripted service of thermal label printers: discovery, status, memory, "
-                                  "parameters and fonts, without a window.\n\nCommands:\n");
+                                  "parameters, fonts and firmware, without a window.\n\nCommands:\n");
     for (const Command &command : commands)
         text += QStringLiteral("  %1\n      %2\n").arg(usageLine(command), QLatin1String(command.summary));
     text += QStringLiteral("\nOptions:\n"

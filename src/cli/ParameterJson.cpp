@@ -268,7 +268,8 @@ std::optional<ParameterSnapshot> parametersFromJson(const QByteArray &json, QStr
     for (auto it = answered.begin(); it != answered.end(); ++it) {
         const ParameterRow *group = groupNamed(it.key());
         if (!group || !it.value().isBool()) {
-            *error = QStringLiteral("groupsAnswered: %1 is not one of %2 with true or false").arg(it.key(), groupNames());
+            *error
+                = QStringLiteral("groupsAnswered: %1 is not one of %2 with true or false").arg(it.key(), groupNames());
             return std::nullopt;
         }
         snapshot.params.*group->answered = it.value().toBool() ? 1 : 0;

@@ -7,7 +7,8 @@ namespace printer_options {
 
 QString statusText(qint32 statusByte)
 {
-    const QStringList words = protocol::statusWords(statusByte, [](const QString &source) { return translate(source); });
+    const QStringList words
+        = protocol::statusWords(statusByte, [](const QString &source) { return translate(source); });
     if (statusByte <= 0)
         return words.first();
     QString text;

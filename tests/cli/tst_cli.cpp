@@ -173,8 +173,8 @@ void CliTest::refusesBadCommandLines_data()
     QTest::newRow("no command") << QStringList {} << 2 << QStringLiteral("no command given");
     QTest::newRow("unknown command") << QStringList { QStringLiteral("print") } << 2
                                      << QStringLiteral("unknown command print");
-    QTest::newRow("upgrade without image") << QStringList { QStringLiteral("--usb"), QStringLiteral("upgrade") } << 2
-                                           << QStringLiteral("usage: ostrel-cli --usb [ID] | --net IP upgrade IMAGE.bin");
+    QTest::newRow("upgrade without image") << QStringList { QStringLiteral("--usb"),
+        QStringLiteral("upgrade") } << 2 << QStringLiteral("usage: ostrel-cli --usb [ID] | --net IP upgrade IMAGE.bin");
     QTest::newRow("no port") << QStringList { QStringLiteral("status") } << 2
                              << QStringLiteral("status wants --usb [ID] | --net IP");
     QTest::newRow("unknown option") << QStringList { QStringLiteral("--net"), QStringLiteral("127.0.0.1"),
@@ -380,8 +380,8 @@ void CliTest::writeSendsOnlyTheGroupsBothPrintersHave()
     const QString snapshot = path("groups.json");
     CLI_EXPECT(cli(on(source, { QStringLiteral("read"), QStringLiteral("--json"), snapshot })), 0);
     const QJsonObject json = QJsonDocument::fromJson(fileBytes(snapshot)).object();
-    QCOMPARE(json.value(QStringLiteral("parameters")).toObject().value(QStringLiteral("hasWifi")).toInt(),
-        fromBare ? 0 : 1);
+    QCOMPARE(
+        json.value(QStringLiteral("parameters")).toObject().value(QStringLiteral("hasWifi")).toInt(), fromBare ? 0 : 1);
 
     const Run write = cli(on(target, { QStringLiteral("--log"), QStringLiteral("write"), snapshot }));
     CLI_EXPECT(write, 0);

@@ -7,8 +7,8 @@
 #include "support/FakeTransport.h"
 #include "support/TrafficLogRecorder.h"
 #include "ui/ScriptedPrompts.h"
-#include "upgrade/job/BootProtocol.h"
 #include "upgrade/CDlgUpgrade.h"
+#include "upgrade/job/BootProtocol.h"
 
 #include <QApplication>
 #include <QDir>
