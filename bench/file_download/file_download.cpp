@@ -6,7 +6,7 @@
 //   file_download [runs]      (default 10)
 #include "connection/CDeviceInterface.h"
 #include "connection/transports/TcpTransport.h"
-#include "file_manager/FileManagerJobs.h"
+#include "file_manager/jobs/FileManagerJobs.h"
 #include "jobs/JobContext.h"
 #include "protocol/CommandChannel.h"
 #include "protocol/PrinterParameters.h"

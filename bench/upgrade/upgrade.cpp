@@ -12,8 +12,8 @@
 #include "platform/UsbPrinters.h"
 #include "printer-sim/SimServer.h"
 #include "protocol/CommandChannel.h"
-#include "upgrade/BootProtocol.h"
-#include "upgrade/UpgradeJob.h"
+#include "upgrade/job/BootProtocol.h"
+#include "upgrade/job/UpgradeJob.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

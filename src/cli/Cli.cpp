@@ -4,18 +4,20 @@
 #include "bitfont/core/FontActions.h"
 #include "bitfont/core/OutlineRasterizer.h"
 #include "cli/CodeSelection.h"
+#include "cli/English.h"
 #include "cli/ParameterJson.h"
 #include "cli/SettingFilterPort.h"
 #include "connection/CDeviceInterface.h"
 #include "connection/NetworkSearchRun.h"
 #include "connection/TrafficLog.h"
-#include "file_manager/FileManagerJobs.h"
+#include "file_manager/jobs/FileManagerJobs.h"
 #include "platform/LocalAddresses.h"
 #include "protocol/CommandChannel.h"
 #include "protocol/ParameterCatalogue.h"
 #include "protocol/ParameterPasses.h"
 #include "protocol/PrinterParameters.h"
 #include "protocol/StorageCommands.h"
+#include "upgrade/job/UpgradeJob.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -32,8 +34,10 @@
 
 #include "ostrel/Version.h"
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <unistd.h>
 
 namespace cli {
@@ -523,20 +527,27 @@ int runWrite(Context &context, const QCommandLineParser &parser)
         return code;
     const ParameterSnapshot &snapshot = request->snapshot;
     const bool dryRun = parser.isSet(QStringLiteral("dry-run"));
+    // Which groups go out is the target's business: a dry run has none and
+    // keeps the file's own conditions.
+    PrinterParameters params = snapshot.params;
     if (!dryRun) {
         if (!context.portGiven)
             return context.fail(BadInput, QStringLiteral("write wants %1 (or --dry-run)").arg(QLatin1String(portHelp)));
         if (!openPort(context))
             return NoPrinter;
+        PrinterParameters target;
+        if (const int failed = readPrinter(context, target); failed != Success)
+            return failed;
+        params = withTargetConditions(snapshot, target);
     }
     SettingFilterPort port(dryRun ? nullptr : &context.port);
     for (const protocol::Setting setting : completeSettings(snapshot)) {
-        if (const std::optional<QString> text = protocol::settingText(snapshot.params, setting))
+        if (const std::optional<QString> text = protocol::settingText(params, setting))
             port.allow(protocol::commandBytes(*text));
     }
     for (const int page : request->pages) {
         TerminalProgress progress(QStringLiteral("writing page %1").arg(page));
-        if (!protocol::writePageParameters(port, snapshot.params, page, progress).complete)
+        if (!protocol::writePageParameters(port, params, page, progress).complete)
             return portFailure(context, QStringLiteral("write"));
     }
     if (dryRun) {
@@ -569,6 +580,89 @@ int runDiff(Context &context, const QCommandLineParser &parser)
     return found.isEmpty() ? Success : Differs;
 }
 
+// ---- firmware ----
+
+// OSTREL_UPGRADE_WAIT_PERCENT shortens every pause of the upgrade for the
+// simulated printer, which needs none of a printer's time.
+upgrade::UpgradeWaits upgradeWaits()
+{
+    upgrade::UpgradeWaits waits;
+    bool ok = false;
+    const int percent = qEnvironmentVariableIntValue("OSTREL_UPGRADE_WAIT_PERCENT", &ok);
+    if (!ok || percent < 1 || percent >= 100)
+        return waits;
+    for (int *ms : { &waits.bootEnterMs, &waits.bootSearchIntervalMs, &waits.openRetryMs, &waits.openRetryIntervalMs,
+             &waits.queryPauseMs, &waits.erasePauseMs, &waits.blockPauseMs, &waits.verifyPauseMs, &waits.comeBackPollMs,
+             &waits.comeBackLimitMs })
+        *ms = std::max(1, *ms * percent / 100);
+    waits.replyWaitMs = std::max(1000u, waits.replyWaitMs * quint32(percent) / 100);
+    return waits;
+}
+
+int upgradeExitCode(const upgrade::UpgradeOutcome &outcome)
+{
+    using upgrade::UpgradeStep;
+    switch (outcome.result) {
+    case upgrade::UpgradeResult::UpgradedAndBack:
+        return Success;
+    case upgrade::UpgradeResult::UpgradedNotBack:
+        return NoPrinter;
+    case upgrade::UpgradeResult::Failed:
+        break;
+    }
+    switch (outcome.step) {
+    case UpgradeStep::PortKind:
+    case UpgradeStep::LoadFile:
+        return BadInput;
+    case UpgradeStep::BootMode:
+    case UpgradeStep::OpenBootPort:
+    case UpgradeStep::ComeBack:
+        return NoPrinter;
+    case UpgradeStep::Query:
+    case UpgradeStep::Erase:
+    case UpgradeStep::WriteBlock:
+    case UpgradeStep::Verify:
+    case UpgradeStep::Checksum:
+        return Refused;
+    }
+    return Refused;
+}
+
+int runUpgrade(Context &context, const QCommandLineParser &parser)
+{
+    upgrade::UpgradeEnvironment environment = upgrade::systemEnvironment(context.port, context.settings);
+    environment.translate = english;
+    environment.waits = upgradeWaits();
+    jobs::JobContext job;
+    upgrade::UpgradeOutcome outcome;
+    std::atomic<bool> done = false;
+    // The job blocks its thread; this one keeps the port's events going and shows the blocks written.
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        outcome = upgrade::runUpgrade(parser.positionalArguments().at(0), environment, job);
+        done = true;
+    }));
+    thread->start();
+    {
+        TerminalProgress progress(QStringLiteral("upgrading"));
+        while (!done) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(20);
+            const jobs::ProgressSnapshot snapshot = job.progress();
+            if (snapshot.minimum && snapshot.maximum && snapshot.position) {
+                progress.setMinimum(*snapshot.minimum);
+                progress.setMaximum(*snapshot.maximum);
+                progress.setPosition(*snapshot.position);
+            }
+        }
+    }
+    thread->wait();
+    const int code = upgradeExitCode(outcome);
+    if (code != Success)
+        return context.fail(code, QStringLiteral("upgrade: %1").arg(outcome.statusText));
+    writeOut(outcome.statusText + QLatin1Char('\n'));
+    return Success;
+}
+
 const QList<Option> placeOptionList { { "place", "dram|flash|card", "Memory place (default flash)." } };
 const QList<Option> pagesOptionList { { "pages", "LIST",
     "Options pages, such as 0,1,3 (default all but 4, the wired network)." } };
@@ -599,6 +693,9 @@ const QList<Command> commands {
         { { "now", nullptr, "To this computer's local time." },
             { "set", "TIME", "To TIME, as \"YYYY-MM-DD HH:MM:SS\"." } },
         0, 0, runClock },
+    { "upgrade", "IMAGE.bin",
+        "Upgrade the firmware of a USB printer from IMAGE.bin and wait for it to come back with the new version.", true,
+        {}, 1, 1, runUpgrade },
     { "font build", "FONT.ttf --size N [--chars TEXT | --ranges R] --bcf OUT [--project OUT] [--null-count N]",
         "Render an outline font into a BCF file, optionally only the characters a label needs.", false,
         { { "size", "N", "Glyph size in pixels." }, { "chars", "TEXT", "Keep only the characters of TEXT." },
@@ -631,13 +728,14 @@ QString usageLine(const Command &command)
     return line;
 }
 
-const char *const exitCodeHelp = "Exit status:\n"
-                                 "  0  success\n"
-                                 "  1  a file on this computer could not be read or written part-way\n"
-                                 "  2  bad input (arguments, files, values out of range); nothing was sent\n"
-                                 "  3  no printer: none found, connected or answering\n"
-                                 "  4  the printer refused (answered with an error)\n"
-                                 "  5  diff: the printer differs from the snapshot\n";
+const char *const exitCodeHelp
+    = "Exit status:\n"
+      "  0  success\n"
+      "  1  a file on this computer could not be read or written part-way\n"
+      "  2  bad input (arguments, files, values out of range); nothing was sent\n"
+      "  3  no printer: none found, connected or answering (upgrade: no boot mode, or not back)\n"
+      "  4  the printer refused (answered with an error, or an upgrade step failed)\n"
+      "  5  diff: the printer differs from the snapshot\n";
 
 QString commandHelp(const Command &command)
 {
@@ -708,7 +806,7 @@ QString programHelp()
 {
     QString text = QStringLiteral("Usage: ostrel-cli [--log] [--usb [ID] | --net IP] COMMAND [ARGUMENTS]\n\n"
                                   "Scripted service of thermal label printers: discovery, status, memory, "
-                                  "parameters and fonts, without a window.\n\nCommands:\n");
+                                  "parameters, fonts and firmware, without a window.\n\nCommands:\n");
     for (const Command &command : commands)
         text += QStringLiteral("  %1\n      %2\n").arg(usageLine(command), QLatin1String(command.summary));
     text += QStringLiteral("\nOptions:\n"
@@ -717,8 +815,7 @@ QString programHelp()
                            "  --net IP     The network printer at IP (TCP port 9100).\n"
                            "  --log        Print the traffic log on standard error as the window program shows it.\n"
                            "  --help       This text; COMMAND --help describes one command.\n"
-                           "  --version    The program's version.\n\n"
-                           "The upgrade command is not part of this version.\n\n");
+                           "  --version    The program's version.\n\n");
     return text + QLatin1String(exitCodeHelp);
 }
 
@@ -754,7 +851,7 @@ int run(const QStringList &arguments)
                 const bool isCommand = std::any_of(commands.begin(), commands.end(), [&](const Command &c) {
                     return QLatin1String(c.name).startsWith(next + QLatin1Char(' ')) || next == QLatin1String(c.name);
                 });
-                if (!isCommand && next != QLatin1String("upgrade"))
+                if (!isCommand)
                     context.settings.usbDeviceId = arguments.at(++i);
             }
         } else if (argument.startsWith(u'-')) {
@@ -774,12 +871,8 @@ int run(const QStringList &arguments)
             break;
         }
     }
-    if (!command) {
-        if (rest.first() == QLatin1String("upgrade"))
-            return context.fail(
-                BadInput, QStringLiteral("upgrade is not part of this version; use the window program"));
+    if (!command)
         return context.fail(BadInput, QStringLiteral("unknown command %1 (see ostrel-cli --help)").arg(rest.first()));
-    }
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

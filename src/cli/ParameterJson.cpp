@@ -1,6 +1,8 @@
 #include "cli/ParameterJson.h"
 
+#include "cli/English.h"
 #include "protocol/ParameterPasses.h"
+#include "protocol/PrinterStatus.h"
 
 #include <QHostAddress>
 #include <QJsonDocument>
@@ -8,7 +10,6 @@
 
 #include <climits>
 #include <cmath>
-#include <variant>
 
 namespace cli {
 
@@ -16,152 +17,109 @@ namespace {
 
 using P = PrinterParameters;
 using protocol::OptionsPage;
+using protocol::ParameterRow;
 using protocol::Setting;
 
-enum class Check {
-    Any,
-    Range, // min..max
-    BaudRate, // the three rates the printer's setting knows
-    Address, // dotted IPv4
-    Sensitivity, // LOW, MIDDLE, HIGHT or a number
-    QuotedText, // goes between double quotes on one line
-};
-
+// One value of a snapshot: a row's field, or the base value a row reads
+// beside it (read-only, unchecked).
 struct Field {
     const char *json;
-    std::variant<qint32 P::*, QString P::*> member;
-    std::optional<Setting> setting = std::nullopt; // none: read-only
-    OptionsPage page = OptionsPage::Special;
-    Check check = Check::Any;
-    qint32 min = INT_MIN;
-    qint32 max = INT_MAX;
+    protocol::NumberField number;
+    protocol::TextField text;
+    const ParameterRow *row;
+    bool base;
+
+    std::optional<Setting> setting() const { return base ? std::nullopt : row->sentBy(); }
 };
 
-constexpr auto none = std::nullopt;
-constexpr OptionsPage basic = OptionsPage::Basic;
-constexpr OptionsPage second = OptionsPage::SecondDialect;
-constexpr OptionsPage serialPage = OptionsPage::Serial;
-constexpr OptionsPage network = OptionsPage::Network;
-constexpr OptionsPage wifi = OptionsPage::Wifi;
-constexpr OptionsPage cutter = OptionsPage::Cutter;
+const QList<Field> &fields()
+{
+    static const QList<Field> all = [] {
+        QList<Field> list;
+        for (const ParameterRow &row : protocol::parameterTable()) {
+            list.append({ row.json, row.number, row.text, &row, false });
+            if (row.baseJson)
+                list.append({ row.baseJson, row.baseNumber, nullptr, &row, true });
+        }
+        return list;
+    }();
+    return all;
+}
 
-// In the order of the record. A field with a setting is sent by it, on its page.
-const Field fields[] = {
-    { "model", &P::model },
-    { "version", &P::version },
-    { "serial", &P::serial },
-    { "mileage_m", &P::mileage },
-    { "cutCounter", &P::cutCounter },
-    { "labelCounter", &P::labelCounter },
-    { "dpi", &P::dpi },
-    { "speed", &P::speed, Setting::Speed, basic, Check::Range, 0 },
-    { "density", &P::density, Setting::Density, basic, Check::Range, 0, 15 },
-    { "paperWidth_mm", &P::paperWidth, Setting::Size, basic, Check::Range, 0 },
-    { "paperHeight_mm", &P::paperHeight, Setting::Size, basic, Check::Range, 0 },
-    { "sensorMode", &P::sensorMode },
-    { "gapSize_mm", &P::gapSize },
-    { "gapOffset_mm", &P::gapOffset },
-    { "printOut", &P::printOut },
-    { "offset_dots", &P::offset, Setting::Offset, basic },
-    { "offsetBase_dots", &P::offsetBase },
-    { "direction", &P::direction },
-    { "mirror", &P::mirror },
-    { "referenceX", &P::referenceX },
-    { "referenceY", &P::referenceY },
-    { "shiftY", &P::shiftY, Setting::Shift, basic },
-    { "shiftX", &P::shiftX, Setting::Shift, basic },
-    { "shiftYBase", &P::shiftYBase },
-    { "shiftXBase", &P::shiftXBase },
-    { "gapIntensity", &P::gapIntensity },
-    { "blineIntensity", &P::blineIntensity },
-    { "ribbon", &P::ribbon, Setting::Ribbon, basic, Check::Range, 0, 1 },
-    { "ribbonErrLen", &P::ribbonErrLen, Setting::RibbonErrLen, basic, Check::Sensitivity },
-    { "sensorRef", &P::sensorRef, Setting::SensorRef, basic, Check::Range, 0, 1 },
-    { "sensorSta", &P::sensorSta, Setting::SensorSta, basic, Check::Range, 0, 1 },
-    { "conIntensity", &P::conIntensity },
-    { "ribbonEnd", &P::ribbonEnd, Setting::RibbonEnd, basic, Check::Range, 0, 1 },
-    { "zSpeed", &P::zSpeed, Setting::ZSpeed, second, Check::Range, 0 },
-    { "zDarkness", &P::zDarkness, Setting::ZDarkness, second, Check::Range, 0, 30 },
-    { "zFeedHeadClose", &P::zFeedHeadClose, Setting::ZFeedHeadClose, second, Check::Range, 0, 3 },
-    { "zPosition", &P::zPosition, Setting::ZPosition, second },
-    { "zLabelWidth", &P::zLabelWidth, Setting::ZLabelWidth, second, Check::Range, 0 },
-    { "zLabelTop", &P::zLabelTop, Setting::ZLabelTop, second },
-    { "zLabelShift", &P::zLabelShift, Setting::ZLabelShift, second },
-    { "baudRate_bps", &P::baudRate, Setting::BaudRate, serialPage, Check::BaudRate },
-    { "parity", &P::parity },
-    { "dataBits", &P::dataBits },
-    { "stopBits", &P::stopBits },
-    { "dhcp", &P::dhcp, Setting::Network, network, Check::Range, 0, 1 },
-    { "netIp", &P::netIp, Setting::Network, network, Check::Address },
-    { "netMask", &P::netMask, Setting::Network, network, Check::Address },
-    { "netGateway", &P::netGateway, Setting::Network, network, Check::Address },
-    { "btName", &P::btName },
-    { "btPinCode", &P::btPinCode },
-    { "wifiSsid", &P::wifiSsid, Setting::WifiSsid, wifi, Check::QuotedText },
-    { "wifiPassword", &P::wifiPassword, Setting::WifiPassword, wifi, Check::QuotedText },
-    { "wifiDhcp", &P::wifiDhcp, Setting::WifiNetwork, wifi, Check::Range, 0, 1 },
-    { "wifiIp", &P::wifiIp, Setting::WifiNetwork, wifi, Check::Address },
-    { "wifiMask", &P::wifiMask, Setting::WifiNetwork, wifi, Check::Address },
-    { "wifiGateway", &P::wifiGateway, Setting::WifiNetwork, wifi, Check::Address },
-    { "cutMode", &P::cutMode, Setting::CutMode, cutter, Check::Range, 0, 2 },
-    { "cutBack", &P::cutBack, Setting::CutBack, cutter, Check::Range, 0, 2 },
-    { "cutReverse", &P::cutReverse, Setting::CutReverse, cutter, Check::Range, 0, 2 },
-    { "cutBackLen_dots", &P::cutBackLen, Setting::CutBackLen, cutter },
-    { "hasBluetooth", &P::hasBluetooth, none, OptionsPage::Special, Check::Range, 0, 1 },
-    { "hasWifi", &P::hasWifi, none, OptionsPage::Special, Check::Range, 0, 1 },
-    { "hasEthernet", &P::hasEthernet, none, OptionsPage::Special, Check::Range, 0, 1 },
-    { "hasSerial", &P::hasSerial, none, OptionsPage::Special, Check::Range, 0, 1 },
-    { "hasPeeler", &P::hasPeeler, none, OptionsPage::Special, Check::Range, 0, 1 },
-    { "hasCutter", &P::hasCutter, none, OptionsPage::Special, Check::Range, 0, 1 },
-};
+const Field *fieldNamed(const QString &name)
+{
+    for (const Field &field : fields()) {
+        if (name == QLatin1String(field.json))
+            return &field;
+    }
+    return nullptr;
+}
 
 // The flags beside the record that decide which groups the writing pass sends.
-struct Group {
-    const char *json;
-    qint32 P::*flag;
-};
-const Group groups[] = {
-    { "serial", &P::serialQueried },
-    { "network", &P::networkQueried },
-    { "bluetooth", &P::bluetoothQueried },
-    { "wifi", &P::wifiQueried },
-};
+const ParameterRow *groupNamed(const QString &name)
+{
+    for (const ParameterRow &row : protocol::parameterTable()) {
+        if (row.group && name == QLatin1String(row.group))
+            return &row;
+    }
+    return nullptr;
+}
+
+QString groupNames()
+{
+    QStringList names;
+    for (const ParameterRow &row : protocol::parameterTable()) {
+        if (row.group)
+            names.append(QLatin1String(row.group));
+    }
+    return names.join(QStringLiteral(", "));
+}
 
 QString valueText(const P &params, const Field &field)
 {
-    if (const auto member = std::get_if<qint32 P::*>(&field.member))
-        return QString::number(params.**member);
-    return params.*std::get<QString P::*>(field.member);
+    if (field.number)
+        return QString::number(params.*field.number);
+    return params.*field.text;
 }
 
-QString rangeText(const Field &field)
+QString rangeText(const ParameterRow &row)
 {
-    if (field.max == INT_MAX)
-        return QStringLiteral("%1 or more").arg(field.min);
-    return QStringLiteral("%1..%2").arg(field.min).arg(field.max);
+    if (row.maximum == INT_MAX)
+        return QStringLiteral("%1 or more").arg(row.minimum);
+    return QStringLiteral("%1..%2").arg(row.minimum).arg(row.maximum);
+}
+
+// "a, b or c"
+QString alternatives(QStringList words)
+{
+    const QString last = words.takeLast();
+    return words.isEmpty() ? last : words.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
 }
 
 // Empty when the value may be sent; otherwise why not.
 QString checkInteger(const Field &field, qint32 value)
 {
-    switch (field.check) {
-    case Check::Range:
-        if (value < field.min || value > field.max)
-            return QStringLiteral("%1 is outside %2").arg(value).arg(rangeText(field));
+    if (field.base)
         return {};
-    case Check::BaudRate:
-        if (value != 9600 && value != 115200 && value != 230400)
-            return QStringLiteral("%1 is not 9600, 115200 or 230400").arg(value);
-        return {};
-    default:
-        return {};
+    const ParameterRow &row = *field.row;
+    if (!row.choices.empty()) {
+        QStringList texts;
+        for (const qint32 choice : row.choices) {
+            if (choice == value)
+                return {};
+            texts.append(QString::number(choice));
+        }
+        return QStringLiteral("%1 is not %2").arg(value).arg(alternatives(texts));
     }
+    if (value < row.minimum || value > row.maximum)
+        return QStringLiteral("%1 is outside %2").arg(value).arg(rangeText(row));
+    return {};
 }
 
 QString checkText(const Field &field, const QString &value)
 {
-    switch (field.check) {
-    case Check::Address: {
+    const ParameterRow &row = *field.row;
+    if (row.entry == protocol::Entry::Address) {
         const QStringList parts = value.split(u'.');
         bool ok = parts.size() == 4;
         for (qsizetype i = 0; ok && i < parts.size(); ++i) {
@@ -170,22 +128,26 @@ QString checkText(const Field &field, const QString &value)
         }
         return ok ? QString() : QStringLiteral("\"%1\" is not a dotted address").arg(value);
     }
-    case Check::Sensitivity: {
-        if (value == QLatin1String("LOW") || value == QLatin1String("MIDDLE") || value == QLatin1String("HIGHT"))
-            return {};
-        bool ok = false;
-        value.toInt(&ok);
-        return ok ? QString() : QStringLiteral("\"%1\" is not LOW, MIDDLE, HIGHT or a number").arg(value);
-    }
-    case Check::QuotedText:
+    if (row.entry == protocol::Entry::Quotable) {
         for (const QChar c : value) {
             if (c == u'"' || c.category() == QChar::Other_Control)
                 return QStringLiteral("a double quote or control character cannot be sent");
         }
         return {};
-    default:
-        return {};
     }
+    if (!row.words.empty()) {
+        QStringList texts;
+        for (const char *word : row.words) {
+            if (value == QLatin1String(word))
+                return {};
+            texts.append(QLatin1String(word));
+        }
+        bool ok = false;
+        value.toInt(&ok);
+        texts.append(QStringLiteral("a number"));
+        return ok ? QString() : QStringLiteral("\"%1\" is not %2").arg(value, alternatives(texts));
+    }
+    return {};
 }
 
 QString fieldError(const char *name, const QString &why)
@@ -195,31 +157,56 @@ QString fieldError(const char *name, const QString &why)
 
 bool readField(P &params, const Field &field, const QJsonValue &value, QString *error)
 {
-    if (const auto member = std::get_if<qint32 P::*>(&field.member)) {
+    if (field.number) {
         const double number = value.toDouble(std::nan(""));
         if (!value.isDouble() || std::floor(number) != number || number < INT_MIN || number > INT_MAX) {
             *error = fieldError(field.json, QStringLiteral("not a whole number"));
             return false;
         }
-        const qint32 n = qint32(number);
-        if (const QString why = checkInteger(field, n); !why.isEmpty()) {
-            *error = fieldError(field.json, why);
-            return false;
-        }
-        params.**member = n;
+        params.*field.number = qint32(number);
         return true;
     }
     if (!value.isString()) {
         *error = fieldError(field.json, QStringLiteral("not a text"));
         return false;
     }
-    const QString text = value.toString();
-    if (const QString why = checkText(field, text); !why.isEmpty()) {
-        *error = fieldError(field.json, why);
-        return false;
-    }
-    params.*std::get<QString P::*>(field.member) = text;
+    params.*field.text = value.toString();
     return true;
+}
+
+// Whether the file says its own printer lacked a group condition: the
+// group's values in it are then only the record's defaults.
+bool fileLacks(const ParameterSnapshot &snapshot, protocol::NumberField condition)
+{
+    if (!condition || snapshot.params.*condition != 0)
+        return false;
+    for (const ParameterRow &row : protocol::parameterTable()) {
+        if (row.number == condition)
+            return snapshot.present.contains(QLatin1String(row.json));
+        if (row.answered == condition)
+            return snapshot.groups.contains(QLatin1String(row.group));
+    }
+    return false;
+}
+
+// Empty when every value the file holds may be sent; a value of a group its
+// printer lacked is never sent, so it is not held against the file.
+QString checkValues(const ParameterSnapshot &snapshot)
+{
+    for (const Field &field : fields()) {
+        if (!snapshot.present.contains(QLatin1String(field.json)))
+            continue;
+        if (const std::optional<Setting> setting = field.setting()) {
+            const ParameterRow &sender = protocol::rowOf(*setting);
+            if (fileLacks(snapshot, sender.writeCondition) || fileLacks(snapshot, sender.secondWriteCondition))
+                continue;
+        }
+        const QString why = field.number ? checkInteger(field, snapshot.params.*field.number)
+                                         : checkText(field, snapshot.params.*field.text);
+        if (!why.isEmpty())
+            return fieldError(field.json, why);
+    }
+    return {};
 }
 
 } // namespace
@@ -227,15 +214,17 @@ bool readField(P &params, const Field &field, const QJsonValue &value, QString *
 QJsonObject parametersToJson(const PrinterParameters &params)
 {
     QJsonObject values;
-    for (const Field &field : fields) {
-        if (const auto member = std::get_if<qint32 P::*>(&field.member))
-            values.insert(QLatin1String(field.json), params.**member);
+    for (const Field &field : fields()) {
+        if (field.number)
+            values.insert(QLatin1String(field.json), params.*field.number);
         else
-            values.insert(QLatin1String(field.json), params.*std::get<QString P::*>(field.member));
+            values.insert(QLatin1String(field.json), params.*field.text);
     }
     QJsonObject answered;
-    for (const Group &group : groups)
-        answered.insert(QLatin1String(group.json), params.*group.flag != 0);
+    for (const ParameterRow &row : protocol::parameterTable()) {
+        if (row.group)
+            answered.insert(QLatin1String(row.group), params.*row.answered != 0);
+    }
     return QJsonObject {
         { QStringLiteral("status"),
             QJsonObject { { QStringLiteral("byte"), params.statusByte },
@@ -261,11 +250,7 @@ std::optional<ParameterSnapshot> parametersFromJson(const QByteArray &json, QStr
     ParameterSnapshot snapshot;
     const QJsonObject values = root.value(QStringLiteral("parameters")).toObject();
     for (auto it = values.begin(); it != values.end(); ++it) {
-        const Field *field = nullptr;
-        for (const Field &candidate : fields) {
-            if (it.key() == QLatin1String(candidate.json))
-                field = &candidate;
-        }
+        const Field *field = fieldNamed(it.key());
         if (!field) {
             *error = QStringLiteral("%1: no such parameter").arg(it.key());
             return std::nullopt;
@@ -281,18 +266,18 @@ std::optional<ParameterSnapshot> parametersFromJson(const QByteArray &json, QStr
     }
     const QJsonObject answered = answeredValue.toObject();
     for (auto it = answered.begin(); it != answered.end(); ++it) {
-        const Group *group = nullptr;
-        for (const Group &candidate : groups) {
-            if (it.key() == QLatin1String(candidate.json))
-                group = &candidate;
-        }
+        const ParameterRow *group = groupNamed(it.key());
         if (!group || !it.value().isBool()) {
             *error
-                = QStringLiteral("groupsAnswered: %1 is not one of serial, network, bluetooth, wifi with true or false")
-                      .arg(it.key());
+                = QStringLiteral("groupsAnswered: %1 is not one of %2 with true or false").arg(it.key(), groupNames());
             return std::nullopt;
         }
-        snapshot.params.*group->flag = it.value().toBool() ? 1 : 0;
+        snapshot.params.*group->answered = it.value().toBool() ? 1 : 0;
+        snapshot.groups.insert(it.key());
+    }
+    if (const QString why = checkValues(snapshot); !why.isEmpty()) {
+        *error = why;
+        return std::nullopt;
     }
     return snapshot;
 }
@@ -300,18 +285,31 @@ std::optional<ParameterSnapshot> parametersFromJson(const QByteArray &json, QStr
 QList<Setting> completeSettings(const ParameterSnapshot &snapshot)
 {
     QList<Setting> complete;
-    for (const Field &field : fields) {
-        if (!field.setting || complete.contains(*field.setting))
+    for (const Field &field : fields()) {
+        const std::optional<Setting> setting = field.setting();
+        if (!setting || complete.contains(*setting))
             continue;
         bool whole = true;
-        for (const Field &other : fields) {
-            if (other.setting == field.setting && !snapshot.present.contains(QLatin1String(other.json)))
+        for (const Field &other : fields()) {
+            if (other.setting() == setting && !snapshot.present.contains(QLatin1String(other.json)))
                 whole = false;
         }
         if (whole)
-            complete.append(*field.setting);
+            complete.append(*setting);
     }
     return complete;
+}
+
+PrinterParameters withTargetConditions(const ParameterSnapshot &snapshot, const PrinterParameters &target)
+{
+    PrinterParameters params = snapshot.params;
+    for (const ParameterRow &row : protocol::parameterTable()) {
+        for (const protocol::NumberField condition : { row.writeCondition, row.secondWriteCondition }) {
+            if (condition)
+                params.*condition = target.*condition != 0 && !fileLacks(snapshot, condition);
+        }
+    }
+    return params;
 }
 
 QList<int> defaultPages()
@@ -342,8 +340,8 @@ QList<FieldDifference> differences(
     const ParameterSnapshot &snapshot, const PrinterParameters &printer, const QList<int> &pages)
 {
     QList<FieldDifference> found;
-    for (const Field &field : fields) {
-        if (!field.setting || !pages.contains(static_cast<int>(field.page))
+    for (const Field &field : fields()) {
+        if (!field.setting() || !pages.contains(static_cast<int>(field.row->page))
             || !snapshot.present.contains(QLatin1String(field.json)))
             continue;
         const QString inFile = valueText(snapshot.params, field);
@@ -356,18 +354,9 @@ QList<FieldDifference> differences(
 
 QString statusText(qint32 statusByte)
 {
-    if (statusByte < 0)
-        return QStringLiteral("Not connected");
-    if (statusByte == 0)
-        return QStringLiteral("Normal");
-    static constexpr const char *bits[]
-        = { "Cover opened", "Paper error", "Out of paper", "Ribbon error", "Paused", "Printing", nullptr, "Overheat" };
-    QStringList texts;
-    for (int bit = 0; bit < 8; ++bit) {
-        if ((statusByte & (1 << bit)) && bits[bit])
-            texts.append(QLatin1String(bits[bit]));
-    }
-    return texts.join(u' ');
+    QStringList words = protocol::statusWords(statusByte, english);
+    words.removeAll(QString());
+    return words.join(u' ');
 }
 
 } // namespace cli

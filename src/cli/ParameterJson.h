@@ -21,6 +21,7 @@ namespace cli {
 struct ParameterSnapshot {
     PrinterParameters params;
     QSet<QString> present; // JSON names of the fields the file holds
+    QSet<QString> groups; // names of the answered groups the file holds
 };
 
 // Every field the reading pass fills, the status byte with its text and the
@@ -34,6 +35,11 @@ std::optional<ParameterSnapshot> parametersFromJson(const QByteArray &json, QStr
 
 // The settings whose every field the snapshot holds; the others are not sent.
 QList<protocol::Setting> completeSettings(const ParameterSnapshot &snapshot);
+
+// The snapshot's record with the group conditions of the printer it is
+// written to: a group goes out only when the target has it, and not when the
+// file says its own printer lacked it (its values would be mere defaults).
+PrinterParameters withTargetConditions(const ParameterSnapshot &snapshot, const PrinterParameters &target);
 
 // Options pages a write or a diff covers when none are named: all but the
 // wired network page, whose fixed address would make cloned printers collide.

@@ -5,7 +5,7 @@
 #include "app/CMainFrame.h"
 #include "app/GridColumns.h"
 #include "app/LanguageManager.h"
-#include "file_manager/FileManagerJobs.h"
+#include "file_manager/jobs/FileManagerJobs.h"
 #include "ui/LayoutLoader.h"
 #include "ui/Prompts.h"
 #include "ui/RequiredControls.h"

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <climits>
 #include <optional>
 #include <span>
 
@@ -93,6 +94,18 @@ struct ParameterRow {
     bool required = false; // a setting of the page sends it, so it cannot be empty
     NumberField dhcp = nullptr; // Entry::Address: checked only while this is 0
 
+    // How a snapshot file names the field (with its unit where one applies)
+    // and what it may hold there before it is sent; Entry::Address and
+    // Entry::Quotable hold for the file as for the form.
+    const char *json = nullptr;
+    const char *baseJson = nullptr; // names baseNumber
+    const char *group = nullptr; // names the answered flag
+    std::optional<Setting> partOf; // the field goes out with another row's setting
+    qint32 minimum = INT_MIN;
+    qint32 maximum = INT_MAX;
+    std::span<const qint32> choices = {}; // when not empty, the only values
+    std::span<const char *const> words = {}; // a text field: one of these or a number
+
     // The row as a chain of steps, so that the table reads one line per part.
     constexpr ParameterRow withQuery(Query q, const char *c, Grammar g) const
     {
@@ -102,18 +115,21 @@ struct ParameterRow {
         r.grammar = g;
         return r;
     }
-    constexpr ParameterRow answering(NumberField flag) const
+    constexpr ParameterRow answering(NumberField flag, const char *groupName) const
     {
         ParameterRow r = *this;
         r.answered = flag;
+        r.group = groupName;
         return r;
     }
-    constexpr ParameterRow withBase(const char *c, NumberField field, const char *baseControlName) const
+    constexpr ParameterRow withBase(
+        const char *c, NumberField field, const char *baseControlName, const char *baseJsonName) const
     {
         ParameterRow r = *this;
         r.baseCommand = c;
         r.baseNumber = field;
         r.baseControl = baseControlName;
+        r.baseJson = baseJsonName;
         return r;
     }
     constexpr ParameterRow withTokens(std::span<const Token> t, bool unknownKeepsField = false) const
@@ -159,6 +175,33 @@ struct ParameterRow {
         r.dhcp = dhcpField;
         return r;
     }
+    constexpr ParameterRow sentWith(Setting s) const
+    {
+        ParameterRow r = *this;
+        r.partOf = s;
+        return r;
+    }
+    constexpr ParameterRow within(qint32 min, qint32 max = INT_MAX) const
+    {
+        ParameterRow r = *this;
+        r.minimum = min;
+        r.maximum = max;
+        return r;
+    }
+    constexpr ParameterRow oneOf(std::span<const qint32> values) const
+    {
+        ParameterRow r = *this;
+        r.choices = values;
+        return r;
+    }
+    constexpr ParameterRow wordOrNumber(std::span<const char *const> w) const
+    {
+        ParameterRow r = *this;
+        r.words = w;
+        return r;
+    }
+    // The setting that sends the field: its own or the one it is part of.
+    constexpr std::optional<Setting> sentBy() const { return setting ? setting : partOf; }
 };
 
 // Every row in the order of the reading pass (its steps 2..64).

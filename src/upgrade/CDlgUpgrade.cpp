@@ -95,7 +95,9 @@ namespace upgrade {
 int openUpgradeDialog(QWidget *parent)
 {
     CApp &app = CApp::instance();
-    CDlgUpgrade dialog(systemEnvironment(app.device(), app.portSettings()), parent);
+    UpgradeEnvironment environment = systemEnvironment(app.device(), app.portSettings());
+    environment.translate = [](const QString &source) { return translate(source); };
+    CDlgUpgrade dialog(environment, parent);
     return dialog.exec();
 }
 

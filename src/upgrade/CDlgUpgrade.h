@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/RequiredControls.h"
-#include "upgrade/UpgradeJob.h"
+#include "upgrade/job/UpgradeJob.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -106,6 +107,8 @@ private Q_SLOTS:
     void sendAndClock();
     void discoverFindsThePrinter();
     void snapshotClonesToAnotherPrinter();
+    void writeSendsOnlyTheGroupsBothPrintersHave_data();
+    void writeSendsOnlyTheGroupsBothPrintersHave();
     void dryRunPrintsTheExactBytes_data();
     void dryRunPrintsTheExactBytes();
     void badSnapshotsSendNothing_data();
@@ -113,6 +116,8 @@ private Q_SLOTS:
     void fontBuildKeepsTheChosenGlyphs_data();
     void fontBuildKeepsTheChosenGlyphs();
     void fontPutDownloadsTheBcf();
+    void upgradeOverUsb_data();
+    void upgradeOverUsb();
 
 private:
     QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
@@ -125,6 +130,7 @@ private:
     SimPrinterProcess m_a;
     SimPrinterProcess m_b;
     SimPrinterProcess m_usb;
+    SimPrinterProcess m_bare; // no Wi-Fi, cutter nor serial port
     QMap<unsigned, QByteArray> m_fullGlyphs;
 };
 
@@ -134,6 +140,9 @@ void CliTest::initTestCase()
     QVERIFY2(m_a.start(QStringLiteral(SIM_EXECUTABLE)), qPrintable(m_a.errorText()));
     QVERIFY2(m_b.start(QStringLiteral(SIM_EXECUTABLE)), qPrintable(m_b.errorText()));
     QVERIFY(m_a.address() != m_b.address());
+    QVERIFY2(m_bare.start(QStringLiteral(SIM_EXECUTABLE),
+                 { QStringLiteral("--no-wifi"), QStringLiteral("--no-cutter"), QStringLiteral("--no-serial") }),
+        qPrintable(m_bare.errorText()));
     // The whole font once, for the builds of chosen codes to compare with.
     const Run full = cli({ QStringLiteral("font"), QStringLiteral("build"), font, QStringLiteral("--size"),
         QStringLiteral("16"), QStringLiteral("--bcf"), path("full.bcf") });
@@ -164,9 +173,8 @@ void CliTest::refusesBadCommandLines_data()
     QTest::newRow("no command") << QStringList {} << 2 << QStringLiteral("no command given");
     QTest::newRow("unknown command") << QStringList { QStringLiteral("print") } << 2
                                      << QStringLiteral("unknown command print");
-    QTest::newRow("upgrade") << QStringList { QStringLiteral("--usb"), QStringLiteral("upgrade"),
-        QStringLiteral("x.bin") }
-                             << 2 << QStringLiteral("upgrade is not part of this version");
+    QTest::newRow("upgrade without image") << QStringList { QStringLiteral("--usb"),
+        QStringLiteral("upgrade") } << 2 << QStringLiteral("usage: ostrel-cli --usb [ID] | --net IP upgrade IMAGE.bin");
     QTest::newRow("no port") << QStringList { QStringLiteral("status") } << 2
                              << QStringLiteral("status wants --usb [ID] | --net IP");
     QTest::newRow("unknown option") << QStringList { QStringLiteral("--net"), QStringLiteral("127.0.0.1"),
@@ -355,6 +363,33 @@ void CliTest::snapshotClonesToAnotherPrinter()
     QCOMPARE(after.out, QByteArray());
 }
 
+void CliTest::writeSendsOnlyTheGroupsBothPrintersHave_data()
+{
+    QTest::addColumn<bool>("fromBare");
+    // A printer with every option cloned to one without: the target lacks them.
+    QTest::newRow("to a bare printer") << false;
+    // The other way: the file's values of the missing groups are only defaults.
+    QTest::newRow("from a bare printer") << true;
+}
+
+void CliTest::writeSendsOnlyTheGroupsBothPrintersHave()
+{
+    QFETCH(bool, fromBare);
+    const SimPrinterProcess &source = fromBare ? m_bare : m_a;
+    const SimPrinterProcess &target = fromBare ? m_a : m_bare;
+    const QString snapshot = path("groups.json");
+    CLI_EXPECT(cli(on(source, { QStringLiteral("read"), QStringLiteral("--json"), snapshot })), 0);
+    const QJsonObject json = QJsonDocument::fromJson(fileBytes(snapshot)).object();
+    QCOMPARE(
+        json.value(QStringLiteral("parameters")).toObject().value(QStringLiteral("hasWifi")).toInt(), fromBare ? 0 : 1);
+
+    const Run write = cli(on(target, { QStringLiteral("--log"), QStringLiteral("write"), snapshot }));
+    CLI_EXPECT(write, 0);
+    QVERIFY2(write.err.contains(" : Write: SPEED "), write.err.constData());
+    for (const char *group : { "Write: WLAN ", "Write: WRITEC ", "Write: SET COM1 " })
+        QVERIFY2(!write.err.contains(group), write.err.constData());
+}
+
 void CliTest::dryRunPrintsTheExactBytes_data()
 {
     QTest::addColumn<QStringList>("options");
@@ -462,6 +497,59 @@ void CliTest::fontPutDownloadsTheBcf()
                    { QStringLiteral("font"), QStringLiteral("put"), path("digits.bcf"), QStringLiteral("--name"),
                        QStringLiteral("A,B") })),
         2);
+}
+
+void CliTest::upgradeOverUsb_data()
+{
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<bool>("imageExists");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text"); // on standard output when upgraded, else the error line
+    QTest::newRow("upgraded and back") << QStringList {} << true << 0
+                                       << QStringLiteral("Upgrade completed, firmware version: V2.00\n");
+    QTest::newRow("no image") << QStringList {} << false << 2
+                              << QStringLiteral("ostrel-cli: upgrade: Failed to load file\n");
+    QTest::newRow("erase refused") << QStringList { QStringLiteral("--fail-erase") } << true << 4
+                                   << QStringLiteral("ostrel-cli: upgrade: Erasing space failed\n");
+    QTest::newRow("no boot mode") << QStringList { QStringLiteral("--never-enter-boot") } << true << 3
+                                  << QStringLiteral("ostrel-cli: upgrade: The printer failed to enter BOOT mode\n");
+}
+
+// The upgrade job through the program, against the simulated printer's USB
+// emulation with its pauses shortened.
+void CliTest::upgradeOverUsb()
+{
+    QFETCH(QStringList, faults);
+    QFETCH(bool, imageExists);
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    QTemporaryDir sysfs;
+    QVERIFY(sysfs.isValid());
+    SimPrinterProcess printer;
+    QVERIFY2(printer.start(QStringLiteral(SIM_EXECUTABLE),
+                 QStringList { QStringLiteral("--usb-sysfs"), sysfs.path(), QStringLiteral("--boot-delay"),
+                     QStringLiteral("100"), QStringLiteral("--boot-leave-delay"), QStringLiteral("100") }
+                     + faults),
+        qPrintable(printer.errorText()));
+    // Three blocks and a part, the version where the printer looks for it.
+    QByteArray image(3 * 8192 + 100, '\0');
+    QRandomGenerator generator(7);
+    for (char &c : image)
+        c = char(generator.bounded(256));
+    image.replace(0, 16, QByteArray("FWVERSION:V2.00;").leftJustified(16, ' '));
+    const QString imagePath = path("firmware.bin");
+    QFile::remove(imagePath);
+    if (imageExists)
+        QVERIFY(writeFile(imagePath, image));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OSTREL_SYSFS_ROOT"), sysfs.path());
+    environment.insert(QStringLiteral("OSTREL_UPGRADE_WAIT_PERCENT"), QStringLiteral("5"));
+    const Run run = cli({ QStringLiteral("--usb"), QStringLiteral("upgrade"), imagePath }, environment);
+    CLI_EXPECT(run, code);
+    QCOMPARE(QString::fromUtf8(code == 0 ? run.out : run.err), text);
+    if (code == 0) // back on its USB port, answering
+        CLI_EXPECT(cli({ QStringLiteral("--usb"), QStringLiteral("status") }, environment), 0);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -72,6 +72,34 @@ private Q_SLOTS:
         QCOMPARE(completeSettings(*snapshot), QList<protocol::Setting> { protocol::Setting::Speed });
     }
 
+    // A snapshot of a printer without a serial port or Wi-Fi holds the
+    // record's defaults for them: readable, and never sent, whatever the
+    // target has; a condition the file does not hold is the target's.
+    void groupsComeFromTheTargetUnlessTheFileLacksThem()
+    {
+        const QByteArray json = R"({"groupsAnswered": {"serial": false, "wifi": false},
+            "parameters": {"baudRate_bps": 0, "hasWifi": 0, "wifiSsid": "", "speed": 3, "cutBackLen_dots": 40}})";
+        QString error;
+        const auto snapshot = parametersFromJson(json, &error);
+        QVERIFY2(snapshot, qPrintable(error));
+        PrinterParameters target;
+        target.serialQueried = target.networkQueried = target.wifiQueried = 1;
+        target.hasWifi = target.hasCutter = 1;
+        const PrinterParameters sent = withTargetConditions(*snapshot, target);
+        QCOMPARE(sent.serialQueried, 0);
+        QCOMPARE(sent.hasWifi, 0);
+        QCOMPARE(sent.wifiQueried, 0);
+        QCOMPARE(sent.hasCutter, 1);
+        QCOMPARE(sent.speed, 3);
+        target.hasCutter = 0;
+        QCOMPARE(withTargetConditions(*snapshot, target).hasCutter, 0);
+
+        QByteArray answered = json;
+        answered.replace("\"serial\": false", "\"serial\": true");
+        QVERIFY(!parametersFromJson(answered, &error));
+        QVERIFY2(error.startsWith(QLatin1String("baudRate_bps: 0 is not 9600")), qPrintable(error));
+    }
+
     void badSnapshotsAreRefused_data()
     {
         QTest::addColumn<QByteArray>("json");

@@ -2,7 +2,7 @@
 #include "app/CMainFrame.h"
 #include "app/LanguageManager.h"
 #include "file_manager/CFormFileManager.h"
-#include "file_manager/FileManagerJobs.h"
+#include "file_manager/jobs/FileManagerJobs.h"
 #include "protocol/CommandChannel.h"
 #include "protocol/PrinterParameters.h"
 #include "protocol/StorageCommands.h"

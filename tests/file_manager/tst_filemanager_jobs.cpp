@@ -1,4 +1,4 @@
-#include "file_manager/FileManagerJobs.h"
+#include "file_manager/jobs/FileManagerJobs.h"
 #include "protocol/PrinterParameters.h"
 #include "support/RecordingProgress.h"
 #include "support/ScriptedPort.h"

@@ -6,7 +6,7 @@
 #include "platform/UsbPrinters.h"
 #include "printer-sim/BootFrame.h"
 #include "printer-sim/SimServer.h"
-#include "upgrade/UpgradeJob.h"
+#include "upgrade/job/UpgradeJob.h"
 
 #include <QFile>
 #include <QMutex>

@@ -1,7 +1,7 @@
 #include "platform/UsbPrinters.h"
 #include "printer-sim/BootFrame.h"
 #include "support/FakeUsbTree.h"
-#include "upgrade/BootProtocol.h"
+#include "upgrade/job/BootProtocol.h"
 
 #include <QTest>
 

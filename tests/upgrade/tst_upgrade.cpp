@@ -7,8 +7,8 @@
 #include "support/FakeTransport.h"
 #include "support/TrafficLogRecorder.h"
 #include "ui/ScriptedPrompts.h"
-#include "upgrade/BootProtocol.h"
 #include "upgrade/CDlgUpgrade.h"
+#include "upgrade/job/BootProtocol.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,6 +56,7 @@ struct Bench {
         saved.usbDeviceId = printer.hardwareId();
         mainPort.Open(saved);
         environment = systemEnvironment(mainPort, saved);
+        environment.translate = [](const QString &source) { return translate(source); };
         environment.waits = quickWaits();
         const auto find = environment.findDevice;
         environment.findDevice = [this, find](const QString &needle) {

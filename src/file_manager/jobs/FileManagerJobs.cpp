@@ -1,4 +1,4 @@
-#include "file_manager/FileManagerJobs.h"
+#include "file_manager/jobs/FileManagerJobs.h"
 
 #include "connection/CDeviceInterface.h"
 #include "protocol/PrinterParameters.h"

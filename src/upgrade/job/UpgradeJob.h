@@ -44,6 +44,9 @@ struct UpgradeEnvironment {
     // the needle, or an empty text.
     std::function<QString(const QString &needle)> findDevice;
     std::function<std::unique_ptr<CDeviceInterface>()> makeBootPort;
+    // The status texts in the caller's language, from their Chinese source
+    // text; the source itself when not set.
+    std::function<QString(const QString &source)> translate;
     UpgradeWaits waits;
 };
 

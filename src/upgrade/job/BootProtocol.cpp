@@ -1,4 +1,4 @@
-#include "upgrade/BootProtocol.h"
+#include "upgrade/job/BootProtocol.h"
 
 namespace upgrade {
 namespace {

@@ -1,12 +1,11 @@
-#include "upgrade/UpgradeJob.h"
+#include "upgrade/job/UpgradeJob.h"
 
-#include "app/LanguageManager.h"
 #include "connection/CDeviceInterface.h"
 #include "platform/UsbPrinters.h"
 #include "protocol/CommandChannel.h"
 #include "protocol/ParameterCatalogue.h"
 #include "protocol/PrinterParameters.h"
-#include "upgrade/BootProtocol.h"
+#include "upgrade/job/BootProtocol.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -17,11 +16,6 @@
 
 namespace upgrade {
 namespace {
-
-QString text(const char *chineseSource)
-{
-    return translate(QString::fromUtf8(chineseSource));
-}
 
 // Each mark ("%d", "%s") in turn by the next value; a pack's text is never a
 // printf format.
@@ -103,6 +97,12 @@ public:
     UpgradeOutcome run();
 
 private:
+    // A message in the caller's language, from its Chinese source text.
+    QString text(const char *source) const
+    {
+        const QString chinese = QString::fromUtf8(source);
+        return m_env.translate ? m_env.translate(chinese) : chinese;
+    }
     void status(const QString &statusText) { m_context.setControlText(QStringLiteral("text_status"), statusText); }
     UpgradeOutcome failed(UpgradeStep step, const QString &statusText)
     {
