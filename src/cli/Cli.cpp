@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMutex>
 #include <QSaveFile>
 #include <QThread>
 #include <QTimer>
@@ -115,6 +116,8 @@ struct Context {
     CDeviceInterface port;
     PortSettings settings;
     bool portGiven = false;
+    // The network client logs from threads of its own (connecting, reconnecting).
+    mutable QMutex logMutex;
     QString lastLogLine;
 
     int fail(int code, const QString &message)
@@ -123,7 +126,16 @@ struct Context {
         return code;
     }
     // The reason the port object or a job logged last, for an error line.
-    QString logged() const { return lastLogLine.section(QStringLiteral(" : "), 1); }
+    QString logged() const
+    {
+        QMutexLocker lock(&logMutex);
+        return lastLogLine.section(QStringLiteral(" : "), 1);
+    }
+    void setLogged(const QString &entry)
+    {
+        QMutexLocker lock(&logMutex);
+        lastLogLine = entry;
+    }
 };
 
 const char *const portHelp = "--usb [ID] | --net IP";
@@ -903,7 +915,7 @@ int run(const QStringList &arguments)
         ~Listening() { QObject::disconnect(connection); }
     } listening { QObject::connect(
         &TrafficLog::instance(), &TrafficLog::entryPosted, [&context, log](const QString &entry) {
-            context.lastLogLine = entry;
+            context.setLogged(entry);
             if (log)
                 writeErr(entry + QLatin1Char('\n'));
         }) };
