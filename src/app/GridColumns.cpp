@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QTableWidget>
 
+#include <algorithm>
+
 namespace grids {
 
 void setUpGrid(QTableWidget *grid, const QString &layoutFile, const QList<GridColumn> &columns)
@@ -32,7 +34,8 @@ void setUpGrid(QTableWidget *grid, const QString &layoutFile, const QList<GridCo
             heading->setText(text);
         if (wanted.width > 0) {
             header->setSectionResizeMode(column, QHeaderView::Interactive);
-            grid->setColumnWidth(column, wanted.width);
+            // A longer heading (Russian "Область памяти") widens its column rather than being cut.
+            grid->setColumnWidth(column, std::max(wanted.width, header->sectionSizeHint(column)));
         }
     }
     header->setStretchLastSection(true);

@@ -2,6 +2,18 @@
 
 #include "ui/SkinPackage.h"
 
+#include <QGuiApplication>
+
+namespace {
+
+// Of the packs, only Arabic is written right to left.
+Qt::LayoutDirection layoutDirection(const QString &name)
+{
+    return name == QLatin1String("Arabic") ? Qt::RightToLeft : Qt::LeftToRight;
+}
+
+} // namespace
+
 LanguageManager::LanguageManager(const SkinPackage &package)
     : m_package(package)
     , m_messages(std::make_shared<const MessagePack>())
@@ -27,6 +39,9 @@ void LanguageManager::select(const QString &folder, const QString &name)
     m_messages.store(
         std::make_shared<const MessagePack>(parseMessagePack(packFile(QStringLiteral("StringResource.lng")))));
     m_windowPacks.clear();
+    // Open windows follow at once: the application passes the change on to every
+    // widget that has not set a direction of its own.
+    QGuiApplication::setLayoutDirection(layoutDirection(name));
 }
 
 QString LanguageManager::translate(const QString &source) const

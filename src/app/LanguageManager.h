@@ -28,6 +28,7 @@ public:
 
     // folder "Lang\\English", name "English". Reloads the message texts;
     // window packs are loaded from the new folder as layouts ask for them.
+    // Sets the application's layout direction to the language's.
     void select(const QString &folder, const QString &name);
     QString currentName() const { return m_name; }
     QString currentFolder() const { return m_folder; }

@@ -36,6 +36,8 @@ TrafficLogView::TrafficLogView(QPlainTextEdit *log, const SettingsStore &setting
     else
         setParent(host);
     setMinimumSize(log->minimumSize());
+    // Command lines and their hex read left to right in every language.
+    log->setLayoutDirection(Qt::LeftToRight);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

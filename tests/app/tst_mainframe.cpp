@@ -116,6 +116,7 @@ private Q_SLOTS:
     void choosingAnOptionTakesThePackOfItsName_data();
     void choosingAnOptionTakesThePackOfItsName();
     void startedInJapaneseCanLeaveAndReturn();
+    void arabicMirrorsTheWindowsAndEnglishRestoresThem();
     void translate_data();
     void translate();
     void trafficLogShowsEveryLoggedLine();
@@ -457,6 +458,28 @@ void TestMainFrame::startedInJapaneseCanLeaveAndReturn()
     QCOMPARE(ui::controlText(shell.controlWithId(2)), QStringLiteral("インターフェース"));
     QCOMPARE(shell.app->settings().readText(QStringLiteral("Language"), QStringLiteral("LangName"), QString()),
         QStringLiteral("Japanese"));
+}
+
+// From the start and after every change, the open windows and their controls follow.
+void TestMainFrame::arabicMirrorsTheWindowsAndEnglishRestoresThem()
+{
+    Shell shell(1, QStringLiteral("Arabic"));
+    CDlgSoftLanguage dialog(shell.app->settings(), shell.frame());
+    dialog.show();
+    const auto directions = [&] {
+        return QList<Qt::LayoutDirection> { QGuiApplication::layoutDirection(), shell.frame()->layoutDirection(),
+            shell.control(QStringLiteral("btn_set_port"))->layoutDirection(), dialog.layoutDirection() };
+    };
+    const auto choose = [&](const char *pack) {
+        ui::findControl<QRadioButton>(&dialog, QStringLiteral("menu_lang_") + QLatin1String(pack))->setChecked(true);
+    };
+    QCOMPARE(directions(), QList<Qt::LayoutDirection>(4, Qt::RightToLeft));
+    choose("English");
+    QCOMPARE(directions(), QList<Qt::LayoutDirection>(4, Qt::LeftToRight));
+    choose("Arabic");
+    QCOMPARE(directions(), QList<Qt::LayoutDirection>(4, Qt::RightToLeft));
+    choose("German");
+    QCOMPARE(directions(), QList<Qt::LayoutDirection>(4, Qt::LeftToRight));
 }
 
 void TestMainFrame::translate_data()

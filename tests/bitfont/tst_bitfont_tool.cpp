@@ -1,6 +1,7 @@
 #include "FontTestSupport.h"
 
 #include "app/CDlgProcess.h"
+#include "app/LanguageManager.h"
 #include "app/SettingsStore.h"
 #include "bitfont/core/GlyphRecords.h"
 #include "bitfont/tool/BitFontTool.h"
@@ -130,6 +131,7 @@ private Q_SLOTS:
     void editorPixelClicks();
     void editorWithoutGlyphClearsTheField();
     void glyphCellsPaint();
+    void screenshots_data();
     void screenshots();
 };
 
@@ -658,13 +660,26 @@ void TestBitFontTool::glyphCellsPaint()
     QCOMPARE(image.pixel(30, 25), 0xFFF0F0F0u);
 }
 
-// Pictures of the tab, the viewer and the editor on a CJK font, when asked for.
+void TestBitFontTool::screenshots_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const char *language : { "ChineseSimplified", "German", "Russian", "Arabic" })
+        QTest::newRow(language) << QString::fromLatin1(language);
+}
+
+// Pictures of the tab and its dialogs on a CJK font, when asked for. The windows
+// have no pack of their own; the language shows in the messages and the direction.
 void TestBitFontTool::screenshots()
 {
     const QString folder = qEnvironmentVariable("OSTREL_SCREENSHOT_DIR");
     const QString cjk = QStringLiteral("/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc");
     if (folder.isEmpty() || !QFileInfo::exists(cjk))
         QSKIP("set OSTREL_SCREENSHOT_DIR (and install fonts-wqy-zenhei) to save pictures of the font tool");
+    QFETCH(QString, language);
+    LanguageManager::instance().select(QStringLiteral("Lang\\") + language, language);
+    const auto fileName = [&](const char *window) {
+        return QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(window), language));
+    };
     Tab tab;
     ScriptedPrompts prompts;
     CFreeTypeFont &font = tab.form->font();
@@ -672,7 +687,7 @@ void TestBitFontTool::screenshots()
     font.pixelWidth = font.pixelHeight = 24;
     QCOMPARE(tab.form->runAction(TaskCode::RenderOutlineFont), 1);
     tab.form->resize(970, 560);
-    QVERIFY(tab.form->grab().save(QDir(folder).filePath(QStringLiteral("FormBitFont.png"))));
+    QVERIFY(tab.form->grab().save(fileName("FormBitFont")));
 
     const int firstCjkRow = 0x4E00 / 16;
     {
@@ -683,7 +698,7 @@ void TestBitFontTool::screenshots()
         editor.grid()->setCurrentIndex(editor.model()->index(firstCjkRow + 2, 6));
         editor.selectCell(editor.model()->index(firstCjkRow + 2, 6));
         QTest::qWait(50);
-        QVERIFY(editor.grab().save(QDir(folder).filePath(QStringLiteral("DlgFontEdit.png"))));
+        QVERIFY(editor.grab().save(fileName("DlgFontEdit")));
     }
     auto document = std::make_shared<pugi::xml_document>();
     buildBcfDocument(font, *document, tab.form->nullCount());
@@ -701,7 +716,14 @@ void TestBitFontTool::screenshots()
         }
     }
     QTest::qWait(50);
-    QVERIFY(viewer.grab().save(QDir(folder).filePath(QStringLiteral("DlgViewFontBcf2.png"))));
+    QVERIFY(viewer.grab().save(fileName("DlgViewFontBcf2")));
+    viewer.close();
+
+    CDlgImportFont import(font, *tab.store, tab.form.get());
+    import.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&import));
+    QVERIFY(import.grab().save(fileName("DlgImportFont")));
+    LanguageManager::instance().select(QStringLiteral("Lang\\ChineseSimplified"), QStringLiteral("ChineseSimplified"));
 }
 
 QTEST_MAIN(TestBitFontTool)

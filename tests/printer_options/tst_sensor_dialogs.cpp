@@ -12,6 +12,7 @@
 #include "support/SimPrinterProcess.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
@@ -292,8 +293,8 @@ void SensorDialogsTest::closingMidExchangeReturnsAfterTheWorker()
 void SensorDialogsTest::screenshots_data()
 {
     QTest::addColumn<QString>("language");
-    QTest::newRow("English") << QStringLiteral("English");
-    QTest::newRow("Chinese") << QStringLiteral("ChineseSimplified");
+    for (const char *language : { "English", "ChineseSimplified", "German", "Russian", "Arabic" })
+        QTest::newRow(language) << QString::fromLatin1(language);
 }
 
 // Pictures of both dialogs, when OSTREL_SCREENSHOT_DIR names a folder.
@@ -304,11 +305,13 @@ void SensorDialogsTest::screenshots()
         QSKIP("OSTREL_SCREENSHOT_DIR is not set");
     QFETCH(QString, language);
     LanguageManager::instance().select(QStringLiteral("Lang\\") + language, language);
-    const QString suffix = language == QLatin1String("English") ? QStringLiteral("en") : QStringLiteral("zh");
+    const auto fileName = [&](const char *window) {
+        return QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(window), language));
+    };
     int choice = 1;
     CDlgFormDetect detect(choice);
     detect.show();
-    QVERIFY(detect.grab().save(folder + QStringLiteral("/dlgformdetect_") + suffix + QStringLiteral(".png")));
+    QVERIFY(detect.grab().save(fileName("DlgFormDetect")));
     ScriptedPort port;
     PrinterParameters params;
     printer_options::storeSensorReadings(params, [] {
@@ -319,7 +322,7 @@ void SensorDialogsTest::screenshots()
     }());
     CDlgSensorCheck check(port, params);
     check.show();
-    QVERIFY(check.grab().save(folder + QStringLiteral("/dlgsensorcheck_") + suffix + QStringLiteral(".png")));
+    QVERIFY(check.grab().save(fileName("DlgSensorCheck")));
     check.done(2);
     LanguageManager::instance().select(QStringLiteral("Lang\\English"), QStringLiteral("English"));
 }

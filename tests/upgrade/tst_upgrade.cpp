@@ -560,7 +560,7 @@ void TestUpgrade::closingTheDialogLeavesTheUpgradeRunning()
 void TestUpgrade::screenshots_data()
 {
     QTest::addColumn<QString>("language");
-    for (const char *language : { "English", "ChineseSimplified" })
+    for (const char *language : { "English", "ChineseSimplified", "German", "Russian", "Arabic" })
         QTest::newRow(language) << QString::fromLatin1(language);
 }
 
