@@ -25,6 +25,13 @@ bool waitReady(int fd, short events, int timeoutMs)
     return rc > 0;
 }
 
+// The errors of a node whose device went away (unplugged, switched off, its
+// line hung up); a node that gives them never recovers.
+bool isGone(int error)
+{
+    return error == EIO || error == ENODEV || error == ENXIO;
+}
+
 int accessFlags(DeviceNode::Access access)
 {
     switch (access) {
@@ -69,8 +76,11 @@ std::optional<qint32> DeviceNode::write(const char *data, qint32 length, int tim
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EAGAIN)
+        if (n < 0 && errno != EAGAIN) {
+            if (isGone(errno))
+                close();
             return std::nullopt;
+        }
         if (!waitReady(m_fd, POLLOUT, int(timeoutMs - clock.elapsed())))
             return std::nullopt;
     }
@@ -85,8 +95,11 @@ std::optional<qint32> DeviceNode::read(char *buffer, qint32 capacity, int waitMs
     do {
         n = ::read(m_fd, buffer, size_t(capacity));
     } while (n < 0 && errno == EINTR);
-    if (n < 0)
+    if (n < 0) {
+        if (isGone(errno))
+            close();
         return std::nullopt;
+    }
     return qint32(n);
 }
 
