@@ -1,7 +1,7 @@
 #include "connection/CDeviceInterface.h"
 #include "file_manager/FileManagerJobs.h"
 #include "protocol/PrinterParameters.h"
-#include "support/RecordingProgress.h"
+#include "support/ProgressWithHook.h"
 #include "support/SimPrinterProcess.h"
 #include "support/TrafficLogRecorder.h"
 
@@ -16,20 +16,6 @@ using namespace file_manager;
 namespace {
 
 const QString simExecutable = QStringLiteral(SIM_EXECUTABLE);
-
-// Runs a test step at a chosen progress position, as a printer that fails
-// while a job runs.
-class ProgressWithHook : public RecordingProgress
-{
-public:
-    std::function<void(qint32)> onPosition;
-    void setPosition(qint32 position) override
-    {
-        RecordingProgress::setPosition(position);
-        if (onPosition)
-            onPosition(position);
-    }
-};
 
 bool logHas(const TrafficLogRecorder &log, const QString &line)
 {
