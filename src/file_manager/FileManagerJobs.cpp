@@ -14,9 +14,8 @@ MemoryReadEnd readMemory(
     CDeviceInterface &port, PrinterParameters &params, protocol::MemoryPlace place, jobs::JobProgress &progress)
 {
     using Query = bool (*)(CDeviceInterface &, PrinterParameters &, protocol::MemoryPlace);
-    static constexpr std::array<Query, 3> queries {
-        &protocol::queryTotalSize, &protocol::queryFreeSpace, &protocol::queryFileList
-    };
+    static constexpr std::array<Query, 3> queries { &protocol::queryTotalSize, &protocol::queryFreeSpace,
+        &protocol::queryFileList };
     progress.setMaximum(qint32(queries.size()));
     for (qsizetype i = 0; i < qsizetype(queries.size()); ++i) {
         // A silent printer would otherwise cost every query's wait in turn.
