@@ -79,8 +79,12 @@ qint32 CDeviceInterface::Read(void *buffer, qint32 capacity, quint32 waitMs)
     auto *bytes = static_cast<char *>(buffer);
     capacity = std::max(capacity, 0);
     Transport *transport = transportFor(m_settings.kind);
+    const bool wasOpen = transport && transport->isOpen();
     const TransferResult count
         = transport ? transport->read(bytes, capacity, int(std::min<quint32>(waitMs, INT_MAX))) : std::nullopt;
+    // The socket says so itself; a device node that went away says nothing.
+    if (wasOpen && !transport->isOpen() && m_settings.kind != PortKind::Net)
+        LogLine(QStringLiteral("The printer's device node is gone (unplugged or switched off)."));
     if (!count || *count <= 0)
         m_lateReplyUntil = QDeadlineTimer(lateReplyMs);
     else

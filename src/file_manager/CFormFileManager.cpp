@@ -160,11 +160,13 @@ void CFormFileManager::readMemory()
     runJob(jobs::TaskCode::ReadMemory,
         jobs::makeJob(
             [&app, place](jobs::JobContext &context) {
-                file_manager::readMemory(app.device(), app.parameters(), place, context);
+                return file_manager::readMemory(app.device(), app.parameters(), place, context);
             },
-            [form, place] {
-                if (form)
-                    form->showMemory(place);
+            [form, place](file_manager::MemoryReadEnd end) {
+                if (!form)
+                    return;
+                form->showMemory(place);
+                form->showReadFailure(end);
             }));
 }
 
@@ -183,6 +185,17 @@ void CFormFileManager::showMemory(MemoryPlace place)
         m_grid->item(row, Size)->setData(Qt::DisplayRole, file.size);
     }
     m_grid->setSortingEnabled(true);
+}
+
+void CFormFileManager::showReadFailure(file_manager::MemoryReadEnd end)
+{
+    using End = file_manager::MemoryReadEnd;
+    if (end == End::Complete)
+        return;
+    const QString message = end == End::ConnectionLost ? translate(QStringLiteral("读取内存中断：与打印机的连接中断。"))
+                                                       : translate(QStringLiteral("打印机没有应答。"));
+    prompts().showMessage(
+        window(), message, translate(QStringLiteral("读取内存")), Prompts::Buttons::Ok, Prompts::Icon::Warning);
 }
 
 void CFormFileManager::deleteFile()

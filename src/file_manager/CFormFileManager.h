@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file_manager/jobs/FileManagerJobs.h"
 #include "jobs/Job.h"
 #include "jobs/TaskCode.h"
 #include "protocol/StorageCommands.h"
@@ -69,6 +70,7 @@ private:
     void onPlaceToggled(protocol::MemoryPlace place, bool checked);
     void chooseFile(const QString &path);
     void showMemory(protocol::MemoryPlace place);
+    void showReadFailure(file_manager::MemoryReadEnd end);
     int runJob(jobs::TaskCode code, jobs::Job job);
 
     CApp &m_app;

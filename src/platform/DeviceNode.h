@@ -9,7 +9,7 @@ namespace platform {
 // A device node (USB printer, serial line, any device path) opened
 // non-blocking, so that every transfer on it waits a bounded time. Transfers
 // give the count moved, or nothing when none took place (no node, an error,
-// the time ran out).
+// the time ran out). A node whose device is gone closes itself.
 class DeviceNode
 {
 public:

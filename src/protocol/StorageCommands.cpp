@@ -126,6 +126,14 @@ quint32 placeWaitMs(MemoryPlace place)
     return rowOf(place).waitMs;
 }
 
+void forgetPlace(PrinterParameters &params, MemoryPlace place)
+{
+    const PlaceRow &row = rowOf(place);
+    params.*row.total = 0;
+    params.*row.free = 0;
+    (params.*row.files).clear();
+}
+
 bool queryTotalSize(CDeviceInterface &port, PrinterParameters &params, MemoryPlace place)
 {
     const PlaceRow &row = rowOf(place);

@@ -29,6 +29,8 @@ QString placeWord(MemoryPlace place);
 std::optional<MemoryPlace> placeOfWord(const QString &word);
 quint32 placeWaitMs(MemoryPlace place);
 
+// Total, free space and list of the place become unknown (zero, empty).
+void forgetPlace(PrinterParameters &params, MemoryPlace place);
 bool queryTotalSize(CDeviceInterface &port, PrinterParameters &params, MemoryPlace place);
 bool queryFreeSpace(CDeviceInterface &port, PrinterParameters &params, MemoryPlace place);
 // Empties the place's list, then fills it; a failure leaves it empty.

@@ -10,6 +10,10 @@
 
 #include <QtTest>
 
+#include <chrono>
+#include <memory>
+#include <thread>
+
 #include <fcntl.h>
 #include <termios.h>
 
@@ -340,6 +344,62 @@ private Q_SLOTS:
         QVERIFY(!port.Open(usb));
         usb.usbDeviceId = platform::usbPrintHardwareId("MFG:OXAL;MDL:Other;");
         QVERIFY(!port.Open(usb));
+        qunsetenv("OSTREL_SYSFS_ROOT");
+    }
+
+    void usbNodeRemovedDuringARead_data()
+    {
+        QTest::addColumn<int>("removeAfterMs");
+        QTest::newRow("before the read") << 0;
+        QTest::newRow("while the read waits") << 200;
+    }
+    // The read ends when the node goes, not at the end of its wait, says so
+    // once, and the port opens the printer again once its node is back.
+    void usbNodeRemovedDuringARead()
+    {
+        QFETCH(int, removeAfterMs);
+        auto printer = std::make_unique<PseudoTerminal>();
+        FakeUsbTree tree;
+        const QByteArray id = "MFG:OXAL;MDL:LP-42;";
+        tree.addPrinter(0, id, printer->devicePath());
+        qputenv("OSTREL_SYSFS_ROOT", QFile::encodeName(tree.root()));
+        PortSettings usb;
+        usb.usbDeviceId = platform::usbPrintHardwareId(id);
+        CDeviceInterface port;
+        QVERIFY(port.Open(usb));
+
+        TrafficLogRecorder log;
+        if (removeAfterMs == 0)
+            printer->hangUp();
+        std::thread remover([&printer, removeAfterMs] {
+            if (removeAfterMs > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(removeAfterMs));
+                printer->hangUp();
+            }
+        });
+        char buffer[16];
+        QElapsedTimer clock;
+        clock.start();
+        const qint32 count = port.Read(buffer, sizeof buffer, 3000);
+        const qint64 elapsed = clock.elapsed();
+        remover.join();
+        QCOMPARE(count, 0);
+        QVERIFY2(elapsed < removeAfterMs + 1000, qPrintable(QString::number(elapsed)));
+        QVERIFY(!port.IsOpen());
+        const QString gone = QStringLiteral("The printer's device node is gone (unplugged or switched off).");
+        QTRY_COMPARE(log.lines().count(gone), 1);
+        QCOMPARE(port.Read(buffer, sizeof buffer, 100), 0);
+        QCOMPARE(port.Write("Z", 1), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(log.lines().count(gone), 1);
+
+        printer = std::make_unique<PseudoTerminal>();
+        tree.addPrinter(0, id, printer->devicePath());
+        QVERIFY(port.Open(usb));
+        QCOMPARE(port.Write("Z", 1), 1);
+        QCOMPARE(printer->takeWritten(), QByteArray("Z"));
+        QVERIFY(printer->answer("OK"));
+        QCOMPARE(port.Read(buffer, sizeof buffer, 1000), 2);
         qunsetenv("OSTREL_SYSFS_ROOT");
     }
 

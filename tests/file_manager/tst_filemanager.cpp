@@ -53,6 +53,8 @@ private Q_SLOTS:
     void readMemoryFillsSizesAndRows_data();
     void readMemoryFillsSizesAndRows();
     void readMemoryIgnoresAStaleReply();
+    void failedReadClearsTheListAndSaysWhy_data();
+    void failedReadClearsTheListAndSaysWhy();
     void deleteOneRemovesTheFileOfItsRow();
     void deleteAll_data();
     void deleteAll();
@@ -235,6 +237,45 @@ void FileManagerTest::readMemoryIgnoresAStaleReply()
     button(form.get(), "btn_file_manager_read_memory")->click();
     QCOMPARE(ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_total_memory_size"))->text(),
         QStringLiteral("1024"));
+}
+
+void FileManagerTest::failedReadClearsTheListAndSaysWhy_data()
+{
+    QTest::addColumn<QString>("simSwitch"); // empty: the printer is gone
+    QTest::addColumn<QString>("message");
+    QTest::newRow("silent") << "--no-answer"
+                            << "The printer does not answer.";
+    QTest::newRow("gone") << QString() << "Reading memory stopped: the connection to the printer was lost.";
+}
+
+void FileManagerTest::failedReadClearsTheListAndSaysWhy()
+{
+    QFETCH(QString, simSwitch);
+    QFETCH(QString, message);
+    putFile(MemoryPlace::Dram, QStringLiteral("OLD.TXT"), 10);
+    auto form = makeForm();
+    selectPlace(*form, MemoryPlace::Dram);
+    button(form.get(), "btn_file_manager_read_memory")->click();
+    QCOMPARE(form->grid()->rowCount(), 1);
+
+    SimPrinterProcess otherSim;
+    m_app->device().Close();
+    if (simSwitch.isEmpty()) {
+        QVERIFY2(otherSim.start(QStringLiteral(SIM_EXECUTABLE)), qPrintable(otherSim.errorText()));
+        QVERIFY(otherSim.connectPort(m_app->device()));
+        otherSim.kill();
+    } else {
+        QVERIFY2(otherSim.start(QStringLiteral(SIM_EXECUTABLE), { simSwitch }), qPrintable(otherSim.errorText()));
+        QVERIFY(otherSim.connectPort(m_app->device()));
+    }
+    ScriptedPrompts prompts;
+    button(form.get(), "btn_file_manager_read_memory")->click();
+    m_app->device().Close();
+    QVERIFY(m_sim.connectPort(m_app->device()));
+    QCOMPARE(prompts.askedTexts, QStringList { message });
+    QCOMPARE(form->grid()->rowCount(), 0);
+    QCOMPARE(
+        ui::findControl<QLineEdit>(form.get(), QStringLiteral("edit_file_manager_total_memory_size"))->text(), "0");
 }
 
 void FileManagerTest::deleteOneRemovesTheFileOfItsRow()

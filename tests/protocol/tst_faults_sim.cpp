@@ -4,7 +4,7 @@
 #include "protocol/ParameterPasses.h"
 #include "protocol/PrinterParameters.h"
 #include "protocol/StorageCommands.h"
-#include "support/RecordingProgress.h"
+#include "support/ProgressWithHook.h"
 #include "support/SimPrinterProcess.h"
 #include "support/TrafficLogRecorder.h"
 
@@ -20,20 +20,6 @@ using End = ReadPassOutcome::End;
 namespace {
 
 const QString simExecutable = QStringLiteral(SIM_EXECUTABLE);
-
-// Runs a test step at a chosen progress position, as a printer that fails
-// while a job runs.
-class ProgressWithHook : public RecordingProgress
-{
-public:
-    std::function<void(qint32)> onPosition;
-    void setPosition(qint32 position) override
-    {
-        RecordingProgress::setPosition(position);
-        if (onPosition)
-            onPosition(position);
-    }
-};
 
 bool waitUntilOpen(const CDeviceInterface &port, int waitMs)
 {

@@ -57,6 +57,15 @@ public:
         return data;
     }
 
+    // The printer goes away: the line hangs up and the program's reads on it
+    // fail, as when a USB printer is unplugged.
+    void hangUp()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
     // Bytes the "printer" sends to the program.
     bool answer(const QByteArray &bytes) { return ::write(m_master, bytes.constData(), bytes.size()) == bytes.size(); }
 

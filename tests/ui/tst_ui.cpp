@@ -198,7 +198,7 @@ void TestUi::messagePackKeepsSourceTextsExactly()
 {
     const MessagePack pack
         = parseMessagePack(SkinPackage::embedded().read(QStringLiteral("Lang\\English\\StringResource.lng")));
-    QCOMPARE(pack.size(), 94);
+    QCOMPARE(pack.size(), 96);
     QCOMPARE(pack.value(QStringLiteral("感应器校正")), QStringLiteral("sensor calibration "));
     QCOMPARE(pack.value(QStringLiteral("校验数据失败, 校验和错误。")),
         QStringLiteral("Data verification failed, checksum error."));

@@ -6,19 +6,32 @@
 #include <QFile>
 
 #include <algorithm>
+#include <array>
 
 namespace file_manager {
 
-void readMemory(
+MemoryReadEnd readMemory(
     CDeviceInterface &port, PrinterParameters &params, protocol::MemoryPlace place, jobs::JobProgress &progress)
 {
-    progress.setMaximum(3);
-    protocol::queryTotalSize(port, params, place);
-    progress.setPosition(1);
-    protocol::queryFreeSpace(port, params, place);
-    progress.setPosition(2);
-    protocol::queryFileList(port, params, place);
-    progress.setPosition(3);
+    using Query = bool (*)(CDeviceInterface &, PrinterParameters &, protocol::MemoryPlace);
+    static constexpr std::array<Query, 3> queries { &protocol::queryTotalSize, &protocol::queryFreeSpace,
+        &protocol::queryFileList };
+    progress.setMaximum(qint32(queries.size()));
+    // A reading that stops early must not leave an earlier reading's list shown as this one's.
+    protocol::forgetPlace(params, place);
+    for (qsizetype i = 0; i < qsizetype(queries.size()); ++i) {
+        // A silent printer would otherwise cost every query's wait in turn.
+        if (!queries[i](port, params, place)) {
+            const bool lost = !port.IsOpen();
+            CDeviceInterface::LogLine(lost
+                    ? QStringLiteral("Reading memory stopped: the connection is gone.")
+                    : QStringLiteral("Reading memory stopped: the printer does not answer or its answer is not "
+                                     "understood."));
+            return lost ? MemoryReadEnd::ConnectionLost : MemoryReadEnd::NoAnswer;
+        }
+        progress.setPosition(qint32(i + 1));
+    }
+    return MemoryReadEnd::Complete;
 }
 
 bool isDownloadName(const QString &name)

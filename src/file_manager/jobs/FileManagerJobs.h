@@ -12,9 +12,17 @@ struct PrinterParameters;
 // one memory place and downloading a file into one. No widgets here.
 namespace file_manager {
 
+enum class MemoryReadEnd {
+    Complete, // all three queries answered
+    NoAnswer, // a query went unanswered (or its answer was not understood)
+    ConnectionLost, // a query failed and the port was no longer open
+};
+
 // Size, free space and file list of one place into params, after dropping any
 // reply an earlier exchange left unread. The position counts the three queries.
-void readMemory(
+// The first failed query ends the reading with one traffic-log line saying why;
+// what it did not read stays unknown (zero, empty), not the earlier reading's.
+MemoryReadEnd readMemory(
     CDeviceInterface &port, PrinterParameters &params, protocol::MemoryPlace place, jobs::JobProgress &progress);
 
 // The printer takes a name up to the header's next comma and reads a quote as
