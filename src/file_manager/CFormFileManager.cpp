@@ -71,11 +71,7 @@ CFormFileManager::CFormFileManager(CApp &app, QWidget *parent)
     , m_app(app)
 {
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
-    // The layout's root hears of a language change; the grid headings follow it.
-    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (ui::isLayoutRoot(child))
-            child->installEventFilter(this);
-    }
+    ui::listenToLayoutRoots(this, this);
     setAcceptDrops(true);
     for (int i = 0; i < 3; ++i) {
         m_options[i] = ui::requireControl<QRadioButton>(this, optionNames[i]);

@@ -179,11 +179,7 @@ CFormPrinterOptions::CFormPrinterOptions(CApp &app, QWidget *parent)
     , m_app(app)
 {
     ui::loadLayoutInto(this, QString::fromLatin1(layoutFile));
-    // The layout's root hears of a language change; the list items follow it.
-    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (ui::isLayoutRoot(child))
-            child->installEventFilter(this);
-    }
+    ui::listenToLayoutRoots(this, this);
     m_pages = ui::requireControl<QStackedWidget>(this, "tab_printer_options");
     m_write = ui::requireControl<QPushButton>(this, "btn_write_all_options");
     m_outcome = ui::requireControl<QLabel>(this, "label_pass_outcome");

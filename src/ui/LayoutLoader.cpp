@@ -127,6 +127,14 @@ bool isLayoutRoot(const QWidget *widget)
     return widget && widget->property(layoutFileProperty).isValid();
 }
 
+void listenToLayoutRoots(QWidget *window, QObject *listener)
+{
+    for (QWidget *child : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (isLayoutRoot(child))
+            child->installEventFilter(listener);
+    }
+}
+
 QString layoutFileOf(const QWidget *widget)
 {
     return widget ? widget->property(layoutFileProperty).toString() : QString();

@@ -43,6 +43,11 @@ QWidget *loadLayout(const QString &layoutFile, QWidget *parent = nullptr);
 bool loadLayoutInto(QWidget *window, const QString &layoutFile);
 
 bool isLayoutRoot(const QWidget *widget);
+
+// The layout roots directly inside window pass their events, the
+// LanguageChange of reapplyWindowPacks among them, through listener's
+// eventFilter: texts a window sets up itself follow the language there.
+void listenToLayoutRoots(QWidget *window, QObject *listener);
 QString layoutFileOf(const QWidget *widget);
 
 // Resolves again the texts of every loaded layout in every window, after the
