@@ -1,7 +1,10 @@
-// Writes a project of N glyphs (default 65536, the most the tool makes) of
-// S x S cells with ink (default 24), then measures the resident peak of
-// loading it and of building its BCF bytes, against the file's size. Then
-// the same for a file with three times the glyphs, which is refused.
+// Writes a project of N glyphs of S x S cells with ink, then measures the
+// resident peak of loading it and of building its BCF bytes as export does,
+// against the file's size. Then the same for a file with three times the
+// glyphs (refused beyond the 65536 a project may hold). Without arguments it
+// goes through the shapes below: 65536 glyphs (the most the tool makes) of 24
+// and of 8 (the smallest file, where each glyph's nodes weigh most), and
+// fewer glyphs of 64 and 128.
 //
 //   project_load [glyphs] [side]
 #include "bitfont/core/BcfBuilder.h"
@@ -84,10 +87,9 @@ void measure(const QString &path)
     if (!loaded)
         return;
     {
-        pugi::xml_document bcf;
-        buildBcfDocument(font, bcf, 5, BcfGlyphCopy::RecordOnly);
         QByteArray bytes;
-        const bool built = writeBcfBytes(bcf, font, bytes);
+        BcfSummary summary;
+        const bool built = buildBcfBytes(font, 5, bytes, summary);
         const double exportMB = double(statusBytes("VmHWM:") - base) / 1e6;
         std::printf("  load and export (%s, %lld bytes): peak +%.1f MB (%.2fx the file)\n", built ? "built" : "refused",
             qint64(bytes.size()), exportMB, exportMB / fileMB);
@@ -99,17 +101,23 @@ void measure(const QString &path)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int glyphs = argc > 1 ? std::atoi(argv[1]) : 65536;
-    const int side = argc > 2 ? std::atoi(argv[2]) : 24;
+    struct Shape {
+        int glyphs;
+        int side;
+    };
+    QList<Shape> shapes { { 65536, 24 }, { 65536, 8 }, { 16384, 64 }, { 4096, 128 } };
+    if (argc > 1) {
+        shapes = { { std::atoi(argv[1]), argc > 2 ? std::atoi(argv[2]) : 24 } };
+    }
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("large.bfproj"));
-    std::printf("%d glyphs of %d x %d:\n", glyphs, side, side);
-    if (!writeProject(path, glyphs, side))
-        return 1;
-    measure(path);
-    std::printf("%d glyphs of %d x %d:\n", 3 * glyphs, side, side);
-    if (!writeProject(path, 3 * glyphs, side))
-        return 1;
-    measure(path);
+    for (const Shape &shape : shapes) {
+        for (const int glyphs : { shape.glyphs, 3 * shape.glyphs }) {
+            std::printf("%d glyphs of %d x %d:\n", glyphs, shape.side, shape.side);
+            if (!writeProject(path, glyphs, shape.side))
+                return 1;
+            measure(path);
+        }
+    }
     return 0;
 }

@@ -174,7 +174,7 @@ void CFormBitFont::previewFont()
     CDlgProcess dialog(this);
     dialog.setTaskCode(jobs::TaskCode::NoFontAction);
     dialog.setJob(jobs::makeJob([&font = m_font, document, gap = m_nullCount](jobs::JobContext &) {
-        buildBcfDocument(font, *document, gap, BcfGlyphCopy::Whole);
+        buildBcfDocument(font, *document, gap);
     }));
     if (dialog.exec() != 1)
         return;
