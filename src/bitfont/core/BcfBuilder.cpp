@@ -66,8 +66,7 @@ int ascenderPxOf(const CFreeTypeFont &font)
 }
 
 // Calls close(first, last) for each range of font's glyph list, in order.
-template <typename Close>
-void forEachRange(const CFreeTypeFont &font, int nullCount, Close &&close)
+template <typename Close> void forEachRange(const CFreeTypeFont &font, int nullCount, Close &&close)
 {
     pugi::xml_node start, end;
     int gap = 0;
@@ -97,8 +96,7 @@ void forEachRange(const CFreeTypeFont &font, int nullCount, Close &&close)
 }
 
 // Calls take(glyph) for the glyph elements from first to last; stops when it gives false.
-template <typename Take>
-bool forEachInRange(pugi::xml_node first, pugi::xml_node last, Take &&take)
+template <typename Take> bool forEachInRange(pugi::xml_node first, pugi::xml_node last, Take &&take)
 {
     for (pugi::xml_node glyph = first;; glyph = glyph.next_sibling("glyph")) {
         if (!take(glyph)) {
@@ -133,10 +131,7 @@ public:
     int count() const { return m_count; }
 
 private:
-    void appendGlyph(pugi::xml_node range, pugi::xml_node glyph)
-    {
-        appendBitFont2(range.append_copy(glyph), glyph);
-    }
+    void appendGlyph(pugi::xml_node range, pugi::xml_node glyph) { appendBitFont2(range.append_copy(glyph), glyph); }
 
     void appendBitFont2(pugi::xml_node copy, pugi::xml_node glyph)
     {

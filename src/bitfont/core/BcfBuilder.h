@@ -38,8 +38,8 @@ BcfSummary summarizeBcf(const pugi::xml_document &document);
 // taken straight from font's glyph elements without that document (which
 // takes several times the memory of the font's own): appends them to bytes
 // and fills summary. Refuses as writeBcfBytes does.
-bool buildBcfBytes(const CFreeTypeFont &font, int nullCount, QByteArray &bytes, BcfSummary &summary,
-    qint64 limit = maxBcfBytes);
+bool buildBcfBytes(
+    const CFreeTypeFont &font, int nullCount, QByteArray &bytes, BcfSummary &summary, qint64 limit = maxBcfBytes);
 
 // The export report, its two texts translated by translate.
 QString exportReportText(const BcfSummary &summary, const TranslateText &translate = {});
