@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const GlyphRef &glyph : fontGlyphs(font))
         (void)glyph.cell();
     pugi::xml_document bcf;
-    buildBcfDocument(font, bcf, 5, BcfGlyphCopy::Whole);
+    buildBcfDocument(font, bcf, 5);
     for (const BcfRange &range : bcfRanges(bcf)) {
         for (const GlyphRef &copy : range.glyphs)
             (void)bcf2Of(copy);

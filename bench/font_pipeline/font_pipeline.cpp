@@ -150,15 +150,13 @@ int main(int argc, char **argv)
         }
 
         timer.restart();
-        pugi::xml_document document;
-        buildBcfDocument(font, document, nullCount, BcfGlyphCopy::RecordOnly);
         QByteArray bytes;
-        if (!writeBcfBytes(document, font, bytes)) {
+        BcfSummary summary;
+        if (!buildBcfBytes(font, nullCount, bytes, summary)) {
             return 1;
         }
         bcf = seconds(timer);
         bcfSize = bytes.size();
-        const BcfSummary summary = summarizeBcf(document);
         line("BCF build and bytes", bcf, "(target: under 1 s)");
         std::printf("  BCF: %d ranges, %d glyphs, %d valid, %lld bytes\n", summary.rangeCount, summary.totalChar,
             summary.validChar, static_cast<long long>(bcfSize));

@@ -46,15 +46,26 @@ inline pugi::xml_node appendGlyph(pugi::xml_node list, int code, bool valid, con
     return glyph;
 }
 
-// The BCF bytes of font, built through document; "refused" when they are refused.
+// The BCF bytes of font, built through document; "refused" when they are
+// refused. Export takes them straight from the font: a difference between the
+// two ways (bytes, refusal or summary) gives "the two ways differ".
 inline QByteArray bcfBytes(const CFreeTypeFont &font, int nullCount, pugi::xml_document &document)
 {
     buildBcfDocument(font, document, nullCount);
     QByteArray bytes;
-    if (!writeBcfBytes(document, font, bytes)) {
-        return "refused";
+    const bool written = writeBcfBytes(document, font, bytes);
+    QByteArray direct;
+    BcfSummary summary;
+    const bool built = buildBcfBytes(font, nullCount, direct, summary);
+    const BcfSummary fromDocument = summarizeBcf(document);
+    if (written != built
+        || (written
+            && (direct != bytes || summary.rangeCount != fromDocument.rangeCount
+                || summary.totalChar != fromDocument.totalChar || summary.validChar != fromDocument.validChar
+                || summary.ranges != fromDocument.ranges))) {
+        return "the two ways differ";
     }
-    return bytes;
+    return written ? bytes : QByteArray("refused");
 }
 
 inline QByteArray bcfBytes(const CFreeTypeFont &font)

@@ -240,11 +240,10 @@ void TestBcf::limitsAreRefused()
 
     CFreeTypeFont font;
     fillFont(font, 65, 67, codes({ { 65, 67 } }), inkBitmap(cellSize.width(), cellSize.height()));
-    pugi::xml_document document;
-    buildBcfDocument(font, document, 5, BcfGlyphCopy::RecordOnly);
     TrafficLogRecorder log;
     QByteArray bytes("kept");
-    const bool written = writeBcfBytes(document, font, bytes, limit);
+    BcfSummary summary;
+    const bool written = buildBcfBytes(font, 5, bytes, summary, limit);
     if (logStart.isEmpty()) {
         QVERIFY(written);
         QCOMPARE(u16(bytes, 4 + 16 + 8), 65535);

@@ -217,6 +217,10 @@ void TestFontDocument::badProjectKeepsFont_data()
         << true << QStringLiteral("65538 glyph elements");
     QTest::newRow("tree beyond four times the file") << QByteArray("<Face>") + QByteArray("<a/>").repeated(5000000)
             + "</Face>" << true << QStringLiteral("more than four times its size");
+    // The tree alone takes 3.5 times the file; the BCF bytes of its bitmap would take it past four.
+    QTest::newRow("tree and BCF bytes beyond four times the file") << QByteArray("<Face>")
+            + QByteArray("<a/>").repeated(400000) + "<buffer>" + QByteArray(8640000, 'A')
+            + "</buffer></Face>" << true << QStringLiteral("to load and export, more than four times its size");
 }
 
 void TestFontDocument::badProjectKeepsFont()

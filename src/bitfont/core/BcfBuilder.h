@@ -10,16 +10,11 @@
 
 class CFreeTypeFont;
 
-// What the glyph copies in the ranges of a BCF document hold.
-enum class BcfGlyphCopy {
-    Whole, // the complete glyph element plus "BitFont2" (for the viewer)
-    RecordOnly, // only "charcode" and "BitFont2": all the bytes need, far less memory
-};
-
 // Appends (or reuses) the root "BCF" of document and fills it with the ranges
-// of font's glyphs, each glyph copy carrying its trimmed "BitFont2" record.
-void buildBcfDocument(
-    const CFreeTypeFont &font, pugi::xml_document &document, int nullCount, BcfGlyphCopy copy = BcfGlyphCopy::Whole);
+// of font's glyphs, each a copy of the whole glyph element plus its trimmed
+// "BitFont2" record (what the viewer shows). Export and download take the
+// bytes through buildBcfBytes instead.
+void buildBcfDocument(const CFreeTypeFont &font, pugi::xml_document &document, int nullCount);
 
 // The byte buffer's limit.
 constexpr qint64 maxBcfBytes = 524288000;
@@ -38,6 +33,13 @@ struct BcfSummary {
     QList<QPair<unsigned, unsigned>> ranges;
 };
 BcfSummary summarizeBcf(const pugi::xml_document &document);
+
+// The bytes writeBcfBytes gives for the document buildBcfDocument builds,
+// taken straight from font's glyph elements without that document (which
+// takes several times the memory of the font's own): appends them to bytes
+// and fills summary. Refuses as writeBcfBytes does.
+bool buildBcfBytes(
+    const CFreeTypeFont &font, int nullCount, QByteArray &bytes, BcfSummary &summary, qint64 limit = maxBcfBytes);
 
 // The export report, its two texts translated by translate.
 QString exportReportText(const BcfSummary &summary, const TranslateText &translate = {});

@@ -6,23 +6,6 @@
 
 #include <QSaveFile>
 
-namespace {
-
-bool buildBcfBytes(const CFreeTypeFont &font, int nullCount, QByteArray &bytes, BcfSummary &summary)
-{
-    // The document is only the way to the bytes here, so the glyph copies
-    // carry just the records the bytes need.
-    pugi::xml_document document;
-    buildBcfDocument(font, document, nullCount, BcfGlyphCopy::RecordOnly);
-    if (!writeBcfBytes(document, font, bytes)) {
-        return false;
-    }
-    summary = summarizeBcf(document);
-    return true;
-}
-
-} // namespace
-
 bool exportBcf(const CFreeTypeFont &font, int nullCount, BcfSummary &summary)
 {
     QByteArray bytes;

@@ -137,9 +137,13 @@ private:
 
 // What parsing text would take, from its markup alone: pugixml's nodes are
 // 64 bytes and its attributes 40 (64-bit), beside the text it parses in place.
+// Exporting adds its bytes to that: a 16-byte entry a glyph, at most 28 bytes
+// a range (a glyph may be a range of its own), and no more bitmap bytes than
+// a cell's "buffer" text decodes to.
 struct TreeEstimate {
     qint64 bytes = 0;
     qint64 glyphs = 0;
+    qint64 exportBytes = 0;
 };
 
 TreeEstimate estimateTree(const char *text, size_t size)
@@ -157,7 +161,12 @@ TreeEstimate estimateTree(const char *text, size_t size)
             && (p[6] == '>' || p[6] == '/' || p[6] == ' ' || p[6] == '\t' || p[6] == '\r' || p[6] == '\n')) {
             ++estimate.glyphs;
         }
+        if (end - p > 8 && std::memcmp(p + 1, "buffer>", 7) == 0) {
+            const char *textEnd = static_cast<const char *>(std::memchr(p + 8, '<', size_t(end - p - 8)));
+            estimate.exportBytes += ((textEnd ? textEnd : end) - (p + 8)) / 4 * 3 + 2;
+        }
     }
+    estimate.exportBytes += 12 + 44 * estimate.glyphs;
     for (const char *p = text; (p = static_cast<const char *>(std::memchr(p, '=', size_t(end - p)))); ++p) {
         if (p + 1 < end && (p[1] == '"' || p[1] == '\'')) {
             estimate.bytes += attributeBytes;
@@ -177,9 +186,11 @@ QString refusalOf(const char *text, size_t size)
     }
     // Small files pass whatever their markup: their tree is small anyway.
     constexpr qint64 smallTree = qint64(16) << 20;
-    if (estimate.bytes > 4 * qint64(size) && estimate.bytes > smallTree) {
-        return QStringLiteral("the file would need about %1 MB of memory, more than four times its size")
-            .arg(estimate.bytes / 1000000);
+    const qint64 need = estimate.bytes + estimate.exportBytes;
+    if (need > 4 * qint64(size) && need > smallTree) {
+        return QStringLiteral(
+            "the file would need about %1 MB of memory to load and export, more than four times its size")
+            .arg(need / 1000000);
     }
     return {};
 }

@@ -20,8 +20,8 @@ inline constexpr qint64 maxFileBytes = qint64(2) << 30;
 // success (on a parse error it is rebuilt from its own text, so names and
 // values stay but node handles into it do not); detail receives the reason
 // of a failure. A file over maxFileBytes, with more glyph elements than
-// maxGlyphElements, or whose tree would take more than four times its size
-// is refused (TooLarge) before it is parsed.
+// maxGlyphElements, or whose tree and BCF bytes together would take more
+// than four times its size is refused (TooLarge) before it is parsed.
 Result read(const QString &path, pugi::xml_document &document, QString *detail = nullptr);
 // Writes through a temporary file that replaces path only when complete.
 Result write(const pugi::xml_document &document, const QString &path, QString *detail = nullptr);

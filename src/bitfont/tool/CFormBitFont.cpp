@@ -173,9 +173,8 @@ void CFormBitFont::previewFont()
     auto document = std::make_shared<pugi::xml_document>();
     CDlgProcess dialog(this);
     dialog.setTaskCode(jobs::TaskCode::NoFontAction);
-    dialog.setJob(jobs::makeJob([&font = m_font, document, gap = m_nullCount](jobs::JobContext &) {
-        buildBcfDocument(font, *document, gap, BcfGlyphCopy::Whole);
-    }));
+    dialog.setJob(jobs::makeJob(
+        [&font = m_font, document, gap = m_nullCount](jobs::JobContext &) { buildBcfDocument(font, *document, gap); }));
     if (dialog.exec() != 1)
         return;
     CDlgViewFontBcf2 viewer(std::move(document), this);
