@@ -2,6 +2,7 @@
 
 #include "app/LanguageManager.h"
 #include "app/SettingsStore.h"
+#include "platform/AtomicSave.h"
 #include "ui/Prompts.h"
 
 #include <QAction>
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTextBlock>
@@ -171,15 +171,7 @@ QByteArray TrafficLogView::contents() const
 
 bool TrafficLogView::saveTo(const QString &path) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = contents();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return platform::saveAtomically(path, contents()).isEmpty();
 }
 
 void TrafficLogView::save()

@@ -11,6 +11,7 @@
 #include "connection/NetworkSearchRun.h"
 #include "connection/TrafficLog.h"
 #include "file_manager/jobs/FileManagerJobs.h"
+#include "platform/AtomicSave.h"
 #include "platform/LocalAddresses.h"
 #include "protocol/CommandChannel.h"
 #include "protocol/ParameterCatalogue.h"
@@ -29,7 +30,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutex>
-#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
 
@@ -493,10 +493,9 @@ int runRead(Context &context, const QCommandLineParser &parser)
         writeOut(QString::fromUtf8(json));
         return Success;
     }
-    QSaveFile file(parser.value(QStringLiteral("json")));
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
-        return context.fail(
-            LocalFailure, QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
+    const QString path = parser.value(QStringLiteral("json"));
+    if (const QString reason = platform::saveAtomically(path, json); !reason.isEmpty())
+        return context.fail(LocalFailure, QStringLiteral("cannot write %1: %2").arg(path, reason));
     return Success;
 }
 

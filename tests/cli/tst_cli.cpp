@@ -1,5 +1,7 @@
 #include "support/SimPrinterProcess.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,11 +21,11 @@ struct Run {
     QByteArray err;
 };
 
-Run cli(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+Run runProgram(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(CLI_EXECUTABLE), arguments);
+    process.start(program, arguments);
     Run run;
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -34,6 +36,23 @@ Run cli(const QStringList &arguments, const QProcessEnvironment &environment = Q
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+Run cli(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    return runProgram(QStringLiteral(CLI_EXECUTABLE), arguments, environment);
+}
+
+// The program with files limited to limitKb: past it a write fails with "File
+// too large", or, unless ignored, the signal kills the program mid-write.
+Run cliWithFileLimit(const QStringList &arguments, int limitKb, bool killedAtTheLimit)
+{
+    const QString limit = QStringLiteral("ulimit -f %1; exec \"$0\" \"$@\"").arg(limitKb);
+    return runProgram(QStringLiteral("bash"),
+        QStringList { QStringLiteral("-c"), killedAtTheLimit ? limit : QStringLiteral("trap '' XFSZ; ") + limit,
+            QStringLiteral(CLI_EXECUTABLE) }
+            + arguments,
+        QProcessEnvironment::systemEnvironment());
 }
 
 QString describe(const Run &run)
@@ -116,6 +135,8 @@ private Q_SLOTS:
     void fontBuildKeepsTheChosenGlyphs_data();
     void fontBuildKeepsTheChosenGlyphs();
     void fontPutDownloadsTheBcf();
+    void interruptedSavesKeepTheEarlierFile_data();
+    void interruptedSavesKeepTheEarlierFile();
     void upgradeOverUsb_data();
     void upgradeOverUsb();
 
@@ -477,6 +498,57 @@ void CliTest::fontBuildKeepsTheChosenGlyphs()
     QCOMPARE(part.keys(), codes);
     for (const unsigned code : codes)
         QVERIFY2(part.value(code) == m_fullGlyphs.value(code), qPrintable(QString::number(code, 16)));
+}
+
+void CliTest::interruptedSavesKeepTheEarlierFile_data()
+{
+    QTest::addColumn<QStringList>("command"); // %1: the row's folder
+    QTest::addColumn<QString>("kept"); // the file that must stay as it was
+    QTest::addColumn<int>("limitKb"); // 0: half the whole font's BCF
+    QTest::addColumn<bool>("killed");
+    QTest::addColumn<QString>("reason");
+    const QStringList build { "font", "build", font, "--size", "16", "--bcf", "%1/font.bcf" };
+    const QStringList buildWithProject = build + QStringList { "--project", "%1/font.bfproj" };
+    for (const bool killed : { false, true }) {
+        const char *how = killed ? "killed" : "refused";
+        QTest::addRow("BCF %s", how) << build << "font.bcf" << 0 << killed << "BCF not written";
+        // The BCF fits; the project, many times its size, does not.
+        QTest::addRow("project %s", how) << buildWithProject << "font.bfproj" << 1024 << killed << "Project not saved";
+        QTest::addRow("snapshot %s", how)
+            << QStringList { "read", "--json", "%1/snapshot.json" } << "snapshot.json" << 1 << killed << "cannot write";
+    }
+}
+
+void CliTest::interruptedSavesKeepTheEarlierFile()
+{
+    QFETCH(QStringList, command);
+    QFETCH(QString, kept);
+    QFETCH(int, limitKb);
+    QFETCH(bool, killed);
+    QFETCH(QString, reason);
+    const QDir folder(m_dir.filePath(QString::fromLatin1(QTest::currentDataTag())));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    const QByteArray earlier("the earlier file, which no failed save may touch\n");
+    QVERIFY(writeFile(folder.filePath(kept), earlier));
+    if (limitKb == 0)
+        limitKb = int(QFileInfo(path("full.bcf")).size() / 2048);
+    QVERIFY(limitKb > 0);
+    for (QString &argument : command)
+        argument.replace(QLatin1String("%1"), folder.path());
+    if (command.first() == QLatin1String("read"))
+        command = on(m_a, command);
+
+    const Run run = cliWithFileLimit(command, limitKb, killed);
+    CLI_EXPECT(run, killed ? -1 : 1);
+    if (!killed)
+        QVERIFY2(run.err.contains(reason.toUtf8()) && run.err.contains("File too large"), qPrintable(describe(run)));
+    QCOMPARE(fileBytes(folder.filePath(kept)), earlier);
+    // Nothing half-written is left beside it either.
+    const QStringList files = folder.entryList(QDir::Files);
+    for (const QString &file : files)
+        QVERIFY2(file == kept || file == QLatin1String("font.bcf"), qPrintable(files.join(u' ')));
+    if (files.contains(QLatin1String("font.bcf")) && kept != QLatin1String("font.bcf"))
+        QCOMPARE(QFileInfo(folder.filePath(QStringLiteral("font.bcf"))).size(), QFileInfo(path("full.bcf")).size());
 }
 
 void CliTest::fontPutDownloadsTheBcf()

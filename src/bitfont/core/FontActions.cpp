@@ -2,9 +2,8 @@
 
 #include "bitfont/core/CFreeTypeFont.h"
 #include "connection/TrafficLog.h"
+#include "platform/AtomicSave.h"
 #include "protocol/StorageCommands.h"
-
-#include <QSaveFile>
 
 bool exportBcf(const CFreeTypeFont &font, int nullCount, BcfSummary &summary)
 {
@@ -12,9 +11,8 @@ bool exportBcf(const CFreeTypeFont &font, int nullCount, BcfSummary &summary)
     if (!buildBcfBytes(font, nullCount, bytes, summary)) {
         return false;
     }
-    QSaveFile file(font.bcfPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        LogLine(QStringLiteral("BCF not written: %1 (%2)").arg(font.bcfPath, file.errorString()));
+    if (const QString reason = platform::saveAtomically(font.bcfPath, bytes); !reason.isEmpty()) {
+        LogLine(QStringLiteral("BCF not written: %1 (%2)").arg(font.bcfPath, reason));
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "bitfont/core/ProjectFile.h"
 
 #include "bitfont/core/DocumentMemory.h"
+#include "platform/AtomicSave.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -53,7 +54,7 @@ public:
 
     bool flush()
     {
-        if (m_ok && m_device.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size())) {
+        if (m_ok && !platform::writeWhole(m_device, QByteArrayView(m_buffer.data(), qsizetype(m_buffer.size())))) {
             m_ok = false;
         }
         m_buffer.clear(); // keeps its capacity
@@ -256,7 +257,15 @@ Result write(const pugi::xml_document &document, const QString &path, QString *d
         }
         return Result::CannotWrite;
     }
-    if (!saveTo(document, file) || !file.commit()) {
+    // The reason of a failed write is gone once commit() has closed the file.
+    if (!saveTo(document, file)) {
+        if (detail) {
+            *detail = file.errorString();
+        }
+        file.cancelWriting();
+        return Result::CannotWrite;
+    }
+    if (!file.commit()) {
         if (detail) {
             *detail = file.errorString();
         }
