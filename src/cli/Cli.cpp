@@ -243,14 +243,13 @@ int runFiles(Context &context, const QCommandLineParser &parser)
     PrinterParameters params;
     int answered = 0;
     for (const protocol::MemoryPlace place : places) {
-        const bool total = protocol::queryTotalSize(context.port, params, place);
-        const bool free = protocol::queryFreeSpace(context.port, params, place);
-        const bool list = protocol::queryFileList(context.port, params, place);
-        if (!total && !free && !list) {
-            if (!context.port.IsOpen())
-                break;
+        // A place that does not answer (no card inserted) leaves the others to list.
+        TerminalProgress progress(QStringLiteral("reading %1").arg(protocol::placeWord(place)));
+        const file_manager::MemoryReadEnd end = file_manager::readMemory(context.port, params, place, progress);
+        if (end == file_manager::MemoryReadEnd::ConnectionLost)
+            break;
+        if (end != file_manager::MemoryReadEnd::Complete)
             continue;
-        }
         ++answered;
         const auto [size, left, files] = [&]() -> std::tuple<qint32, qint32, QList<FileEntry>> {
             switch (place) {
