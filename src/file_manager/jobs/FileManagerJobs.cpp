@@ -71,7 +71,16 @@ DownloadOutcome downloadFile(CDeviceInterface &port, const DownloadRequest &requ
     outcome.status = sent.sourceShort ? DownloadStatus::ReadFailed : DownloadStatus::Sent;
     if (sent.sourceShort)
         CDeviceInterface::LogLine(QStringLiteral("Load file failed while sending; the rest was sent as zero bytes."));
-    if (const std::optional<QString> reply = protocol::readDownloadReply(port, request.placeWord)) {
+    const std::optional<QString> reply = protocol::readDownloadReply(port, request.placeWord);
+    if (!reply && !port.IsOpen()) {
+        // Every byte went into the connection, but a printer that hangs up
+        // before the file is stored may have dropped any part of it.
+        outcome.status = DownloadStatus::WriteFailed;
+        CDeviceInterface::LogLine(
+            QStringLiteral("Download failed: the connection closed before the printer took %1.").arg(request.name));
+        return outcome;
+    }
+    if (reply) {
         outcome.reply = *reply;
         if (reply->startsWith(QLatin1String("ERROR"))) {
             outcome.status = DownloadStatus::Refused;

@@ -39,7 +39,7 @@ enum class DownloadStatus {
     Sent, // every byte went out and the printer raised no objection
     NotSent, // a bad name or an unreadable or empty file: nothing was written
     ReadFailed, // the file gave less than its size while it was sent
-    WriteFailed, // the connection failed part-way; bytesSent went out
+    WriteFailed, // the connection failed part-way, or closed before any answer; bytesSent went out
     Refused, // the printer answered with an error line
 };
 
