@@ -73,6 +73,7 @@ class TestBcf : public QObject
 private Q_SLOTS:
     void ranges_data();
     void ranges();
+    void codesAtTheEndsOfIntDoNotJoin();
     void headerAndOffsets();
     void glyphRecords_data();
     void glyphRecords();
@@ -131,6 +132,23 @@ void TestBcf::ranges()
         QVERIFY(firstCopy.child("BitFont"));
         QCOMPARE(firstCopy.child("BitFont2").child("valid").text().as_bool(), true);
     }
+}
+
+// A project may hold any int as a code; INT_MAX and INT_MIN are not neighbours.
+void TestBcf::codesAtTheEndsOfIntDoNotJoin()
+{
+    CFreeTypeFont font;
+    fillFont(font, 0, -1, {}, inkBitmap(8, 10));
+    pugi::xml_node list = font.glyphList();
+    for (const int code : { INT_MAX - 1, INT_MAX, INT_MIN, 65 }) {
+        appendGlyph(list, code, true, inkBitmap(8, 10));
+    }
+    pugi::xml_document document;
+    QVERIFY(bcfBytes(font, 5, document) != "the two ways differ");
+    const BcfSummary summary = summarizeBcf(document);
+    QCOMPARE(summary.rangeCount, 3);
+    QCOMPARE(summary.ranges.front(), qMakePair(unsigned(INT_MAX - 1), unsigned(INT_MAX)));
+    QCOMPARE(summary.totalChar, 4);
 }
 
 void TestBcf::headerAndOffsets()

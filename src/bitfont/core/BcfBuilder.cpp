@@ -70,7 +70,8 @@ template <typename Close> void forEachRange(const CFreeTypeFont &font, int nullC
 {
     pugi::xml_node start, end;
     int gap = 0;
-    int previousCode = -2;
+    // 64-bit so a code of INT_MAX does not overflow into the next one.
+    qint64 previousCode = -2;
     for (pugi::xml_node glyph = font.glyphList().child("glyph"); glyph;) {
         const pugi::xml_node next = glyph.next_sibling("glyph");
         // A range holds an entry for every code from its first to its last; a
