@@ -174,7 +174,15 @@ SendFileOutcome sendFile(CDeviceInterface &port, const QString &path, jobs::JobP
                                           .arg(outcome.size));
             return outcome;
         }
-        outcome.bytesSent += std::max<qint32>(0, port.Write(block.constData(), static_cast<qint32>(length)));
+        const qint32 written = port.Write(block.constData(), static_cast<qint32>(length));
+        outcome.bytesSent += std::max<qint32>(0, written);
+        // A printer that is gone would otherwise be fed every block with its pause.
+        if (written != length) {
+            outcome.portFailed = true;
+            CDeviceInterface::LogLine(
+                QStringLiteral("Send file failed: %1 of %2 bytes sent.").arg(outcome.bytesSent).arg(outcome.size));
+            return outcome;
+        }
         QThread::msleep(filePauseMs);
         progress.setPosition(static_cast<qint32>(index + 1));
     }

@@ -59,13 +59,15 @@ QString durationText(qint64 ms);
 struct SendFileOutcome {
     bool loaded = false; // the file could be opened and was not empty
     bool cancelled = false;
+    bool portFailed = false; // the port did not take a block whole, so sending stopped
     qint64 size = 0;
     qint64 bytesSent = 0; // as the port reported them
 };
 
 // Sends the file unchanged, read block by block, with the pause after each.
 // The maximum is the number of blocks, the position the blocks sent; a cancel
-// request is honoured between blocks and logged with the bytes sent so far.
+// request is honoured between blocks and logged with the bytes sent so far;
+// a block the port does not take whole ends the sending the same way.
 SendFileOutcome sendFile(CDeviceInterface &port, const QString &path, jobs::JobProgress &progress);
 
 } // namespace terminal

@@ -3,6 +3,8 @@
 #include "file_manager/CFormFileManager.h"
 #include "printer_options/CFormPrinterOptions.h"
 #include "support/SimPrinterProcess.h"
+#include "support/TrafficLogRecorder.h"
+#include "terminal/CFormCommunication.h"
 #include "ui/LayoutLoader.h"
 #include "ui/ScriptedPrompts.h"
 
@@ -21,7 +23,7 @@ namespace {
 
 const QString simExecutable = QStringLiteral(SIM_EXECUTABLE);
 
-enum class Job { ReadParameters, WriteParameters, ReadMemory, Download };
+enum class Job { ReadParameters, WriteParameters, ReadMemory, Download, SendFile };
 
 const char *jobName(Job job)
 {
@@ -33,9 +35,11 @@ const char *jobName(Job job)
     case Job::ReadMemory:
         return "read memory";
     case Job::Download:
+        return "download";
+    case Job::SendFile:
         break;
     }
-    return "download";
+    return "send file";
 }
 
 // Ticks of a timer on the window thread while a job runs, and the longest
@@ -88,6 +92,7 @@ private:
     SimPrinterProcess m_sim;
     std::unique_ptr<CFormPrinterOptions> m_options;
     std::unique_ptr<CFormFileManager> m_files;
+    std::unique_ptr<CFormCommunication> m_communication;
 };
 
 void WindowFaultsTest::initTestCase()
@@ -97,6 +102,7 @@ void WindowFaultsTest::initTestCase()
     m_app = std::make_unique<CApp>(m_dir.filePath(QStringLiteral("settings.ini")));
     registerPrinterOptions(*m_app);
     registerFileManager(*m_app);
+    registerCommunicationPage();
     QVERIFY2(m_sim.start(simExecutable), qPrintable(m_sim.errorText()));
     m_options = std::make_unique<CFormPrinterOptions>(*m_app);
     m_files = std::make_unique<CFormFileManager>(*m_app);
@@ -105,6 +111,12 @@ void WindowFaultsTest::initTestCase()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(512 * 1024, 'x')) == 512 * 1024);
     file.close();
     ui::findControl<QLineEdit>(m_files.get(), QStringLiteral("edit_file_manager_file_path"))->setText(file.fileName());
+    m_communication = std::make_unique<CFormCommunication>(m_app->settings(), m_app->device());
+    // 20 blocks with their pauses: about 5 s when the printer takes them all.
+    QFile small(m_dir.filePath(QStringLiteral("commands.txt")));
+    QVERIFY(small.open(QIODevice::WriteOnly) && small.write(QByteArray(20 * 1024, '~')) == 20 * 1024);
+    small.close();
+    ui::findControl<QLineEdit>(m_communication.get(), QStringLiteral("text_send_file"))->setText(small.fileName());
     ui::findControl<QLineEdit>(m_files.get(), QStringLiteral("edit_file_manager_file_name"))
         ->setText(QStringLiteral("LABEL.BIN"));
 }
@@ -128,6 +140,7 @@ QString WindowFaultsTest::runJob(Job job, int killAfterMs)
     if (killAfterMs > 0)
         QTimer::singleShot(killAfterMs, this, [this] { m_sim.kill(); });
     ScriptedPrompts prompts;
+    TrafficLogRecorder log;
     switch (job) {
     case Job::ReadParameters:
         click(m_options.get(), "btn_read_all_options");
@@ -141,6 +154,10 @@ QString WindowFaultsTest::runJob(Job job, int killAfterMs)
     case Job::Download:
         click(m_files.get(), "btn_file_manager_download_file");
         break;
+    case Job::SendFile:
+        click(m_communication.get(), "btn_send_file");
+        // The page tells of the sending in the traffic log only.
+        return log.lines().filter(QStringLiteral("Send file")).join(u'\n');
     }
     if (job == Job::ReadParameters || job == Job::WriteParameters)
         return ui::findControl<QLabel>(m_options.get(), QStringLiteral("label_pass_outcome"))->text();
@@ -183,6 +200,11 @@ void WindowFaultsTest::jobUnderFault_data()
     const QString lost = QStringLiteral("Download failed: the connection to the printer was lost.");
     QTest::newRow("download, connection dropped") << download << QStringList { "--close-mid-transfer" } << 0 << lost;
     QTest::newRow("download, killed") << download << QStringList() << -1 << lost;
+
+    const int sendFile = int(Job::SendFile);
+    const QString sending = QStringLiteral("Send file: commands.txt, 20480 bytes, 20 blocks, expected time 0:05.\n");
+    QTest::newRow("send file, killed") << sendFile << QStringList() << 600 << sending + "Send file failed: ";
+    QTest::newRow("send file, printer gone") << sendFile << QStringList() << -1 << sending + "Send file failed: ";
 }
 
 void WindowFaultsTest::jobUnderFault()

@@ -23,6 +23,8 @@ private Q_SLOTS:
     void oneReadIsShownInTheReceiveFormat();
     void fileGoesOutBlockByBlock_data();
     void fileGoesOutBlockByBlock();
+    void sendingStopsAtABlockThePortRefuses_data();
+    void sendingStopsAtABlockThePortRefuses();
     void durationIsRoundedUp_data();
     void durationIsRoundedUp();
 };
@@ -184,6 +186,50 @@ void TestTerminalExchange::fileGoesOutBlockByBlock()
     QCOMPARE(outcome.cancelled, stopBefore <= progress.maximum());
     QTEST(log.lines(), "log");
     QVERIFY(port.readCapacities().isEmpty());
+}
+
+void TestTerminalExchange::sendingStopsAtABlockThePortRefuses_data()
+{
+    QTest::addColumn<int>("refusedBlock"); // -1: every write reports writeResult
+    QTest::addColumn<int>("writeResult");
+    QTest::addColumn<QList<int>>("blocks");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("second block refused")
+        << 1 << 0 << QList<int> { 1024, 1024 } << "Send file failed: 1024 of 3000 bytes sent.";
+    QTest::newRow("port closed") << -1 << -1 << QList<int> { 1024 } << "Send file failed: 0 of 3000 bytes sent.";
+    QTest::newRow("block taken in part") << -1 << 100 << QList<int> { 1024 }
+                                         << "Send file failed: 100 of 3000 bytes sent.";
+}
+
+void TestTerminalExchange::sendingStopsAtABlockThePortRefuses()
+{
+    QFETCH(int, refusedBlock);
+    QFETCH(int, writeResult);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.bin"));
+    QByteArray data;
+    for (int i = 0; i < 3000; ++i)
+        data.append(static_cast<char>(i * 7 + i / terminal::fileBlockSize)); // no two blocks alike
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
+    file.close();
+    ScriptedPort port;
+    if (refusedBlock >= 0)
+        port.failWriteOf(data.mid(refusedBlock * terminal::fileBlockSize, terminal::fileBlockSize));
+    else
+        port.setWriteResult(writeResult);
+    RecordingProgress progress;
+    TrafficLogRecorder log;
+    const terminal::SendFileOutcome outcome = terminal::sendFile(port, path, progress);
+
+    QList<int> written;
+    for (const QByteArray &write : port.writes())
+        written.append(static_cast<int>(write.size()));
+    QTEST(written, "blocks");
+    QVERIFY(outcome.portFailed);
+    QVERIFY(!outcome.cancelled);
+    QCOMPARE(progress.positionCount(), written.size() - 1);
+    QTEST(log.lines().constLast(), "last");
 }
 
 void TestTerminalExchange::durationIsRoundedUp_data()
