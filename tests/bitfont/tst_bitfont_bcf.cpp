@@ -138,7 +138,7 @@ void TestBcf::ranges()
 void TestBcf::codesAtTheEndsOfIntDoNotJoin()
 {
     CFreeTypeFont font;
-    fillFont(font, 0, -1, {}, inkBitmap(8, 10));
+    fillFont(font, 0, -1, {}, inkBitmap(8, 10)); // the metrics, no glyphs yet
     pugi::xml_node list = font.glyphList();
     for (const int code : { INT_MAX - 1, INT_MAX, INT_MIN, 65 }) {
         appendGlyph(list, code, true, inkBitmap(8, 10));

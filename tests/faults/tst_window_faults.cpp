@@ -42,6 +42,12 @@ const char *jobName(Job job)
     return "send file";
 }
 
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
 // Ticks of a timer on the window thread while a job runs, and the longest
 // time between two of them.
 class WindowTicks : public QObject
@@ -107,18 +113,17 @@ void WindowFaultsTest::initTestCase()
     m_options = std::make_unique<CFormPrinterOptions>(*m_app);
     m_files = std::make_unique<CFormFileManager>(*m_app);
     ui::findControl<QRadioButton>(m_files.get(), QStringLiteral("chk_file_manager_dram"))->click();
-    QFile file(m_dir.filePath(QStringLiteral("label.bin")));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(512 * 1024, 'x')) == 512 * 1024);
-    file.close();
-    ui::findControl<QLineEdit>(m_files.get(), QStringLiteral("edit_file_manager_file_path"))->setText(file.fileName());
-    m_communication = std::make_unique<CFormCommunication>(m_app->settings(), m_app->device());
-    // 20 blocks with their pauses: about 5 s when the printer takes them all.
-    QFile small(m_dir.filePath(QStringLiteral("commands.txt")));
-    QVERIFY(small.open(QIODevice::WriteOnly) && small.write(QByteArray(20 * 1024, '~')) == 20 * 1024);
-    small.close();
-    ui::findControl<QLineEdit>(m_communication.get(), QStringLiteral("text_send_file"))->setText(small.fileName());
+    const QString label = m_dir.filePath(QStringLiteral("label.bin"));
+    QVERIFY(writeFile(label, QByteArray(512 * 1024, 'x')));
+    ui::findControl<QLineEdit>(m_files.get(), QStringLiteral("edit_file_manager_file_path"))->setText(label);
     ui::findControl<QLineEdit>(m_files.get(), QStringLiteral("edit_file_manager_file_name"))
         ->setText(QStringLiteral("LABEL.BIN"));
+
+    m_communication = std::make_unique<CFormCommunication>(m_app->settings(), m_app->device());
+    // 20 blocks with their pauses: about 5 s when the printer takes them all.
+    const QString commands = m_dir.filePath(QStringLiteral("commands.txt"));
+    QVERIFY(writeFile(commands, QByteArray(20 * 1024, '~')));
+    ui::findControl<QLineEdit>(m_communication.get(), QStringLiteral("text_send_file"))->setText(commands);
 }
 
 void WindowFaultsTest::startPrinter(const QStringList &switches)

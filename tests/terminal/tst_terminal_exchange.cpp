@@ -10,6 +10,25 @@
 using terminal::Char;
 using terminal::Hex;
 
+namespace {
+
+// size bytes in which no two blocks are alike, so a port can refuse one of them.
+QByteArray fileData(int size)
+{
+    QByteArray data;
+    for (int i = 0; i < size; ++i)
+        data.append(static_cast<char>(i * 7 + i / terminal::fileBlockSize));
+    return data;
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+} // namespace
+
 class TestTerminalExchange : public QObject
 {
     Q_OBJECT
@@ -160,14 +179,9 @@ void TestTerminalExchange::fileGoesOutBlockByBlock()
     QFETCH(QList<int>, blocks);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("data.bin"));
-    QByteArray data;
-    for (int i = 0; i < size; ++i)
-        data.append(static_cast<char>(i * 7));
-    if (size >= 0) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(data);
-    }
+    const QByteArray data = fileData(size);
+    if (size >= 0)
+        QVERIFY(writeFile(path, data));
     ScriptedPort port;
     RecordingProgress progress;
     progress.stopBefore(stopBefore);
@@ -207,12 +221,8 @@ void TestTerminalExchange::sendingStopsAtABlockThePortRefuses()
     QFETCH(int, writeResult);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("data.bin"));
-    QByteArray data;
-    for (int i = 0; i < 3000; ++i)
-        data.append(static_cast<char>(i * 7 + i / terminal::fileBlockSize)); // no two blocks alike
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
-    file.close();
+    const QByteArray data = fileData(3000);
+    QVERIFY(writeFile(path, data));
     ScriptedPort port;
     if (refusedBlock >= 0)
         port.failWriteOf(data.mid(refusedBlock * terminal::fileBlockSize, terminal::fileBlockSize));
